@@ -1,0 +1,165 @@
+#pragma once
+// The process-wide editing state: every field, map and list of the program's own
+// logic, in fixed-capacity static storage. Nothing here is allocated, grown or freed
+// while the program runs. Only the main thread touches it.
+//
+// Pixel maps are indexed y * picture_width + x in picture coordinates; block maps
+// row * grid_cols + col (the row stride is the current grid's, not 1024). Swatch
+// colours are COLORREF words 0x00BBGGRR; picture, window and block colours are pixel
+// words 0x00RRGGBB.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "app/texts.h"
+#include "graphics/image.h"
+#include "graphics/mouse_msg.h"
+
+inline constexpr int32_t MAX_PICTURE_WIDTH = 1024;
+inline constexpr int32_t MAX_PICTURE_HEIGHT = 768;
+inline constexpr int32_t PANEL_WIDTH = 200;
+inline constexpr int32_t WINDOW_HEIGHT = 768;
+// A grid never has more cells than the largest picture at block size 1.
+inline constexpr int32_t MAX_GRID_BLOCKS = MAX_PICTURE_WIDTH * MAX_PICTURE_HEIGHT;
+inline constexpr int32_t MAX_STROKE_POINTS = 101;  // indices 0..100
+inline constexpr int32_t STROKE_CAPACITY = 1000;
+inline constexpr int32_t SWATCH_COUNT = 30;
+inline constexpr int32_t FIRST_PICKED_SWATCH = 27;  // slots 27..29 start empty
+inline constexpr int32_t BLOCK_SIZE_CAPACITY = 90;
+inline constexpr int32_t LARGEST_BLOCK_SIZE = 80;
+inline constexpr int32_t HISTORY_SLOTS = 20;
+inline constexpr int32_t PANEL_ROW_COUNT = 12;
+
+struct BlockPos {
+  int32_t col;
+  int32_t row;
+};
+
+struct PicturePoint {
+  int32_t x;
+  int32_t y;
+};
+
+// Outline bits of a block: the sides on which an outline segment belongs.
+inline constexpr int32_t EDGE_TOP = 1;
+inline constexpr int32_t EDGE_RIGHT = 2;
+inline constexpr int32_t EDGE_BOTTOM = 4;
+inline constexpr int32_t EDGE_LEFT = 8;
+
+// The user's settings. Snapshot files store this record byte for byte, so its layout
+// is fixed.
+struct SettingsRecord {
+  int32_t block_index;        // index into block_sizes, 1..block_sizes[0]
+  int32_t tolerance;          // 0..255
+  uint8_t distance_mode;      // 0 arithmetic, 1 Euclidean
+  uint8_t reference_mode;     // 0 neighbour as reference, 1 first stroke block
+  uint8_t reserved;           // no meaning; saved and restored with the rest
+  uint8_t padding_11;
+  int32_t fill_color_index;     // swatch that paints deleted blocks
+  int32_t outline_color_index;  // swatch that draws the outline
+  uint8_t outline_shown;        // 1 while an outline is drawn over the picture
+  uint8_t include_inner;        // 1: holes enclosed by the selection count as inside
+  uint8_t range_mode;           // 0: deleted pixels are out of the picture; 1: still in
+  uint8_t padding_23;
+};
+static_assert(sizeof(SettingsRecord) == 24);
+static_assert(offsetof(SettingsRecord, block_index) == 0);
+static_assert(offsetof(SettingsRecord, tolerance) == 4);
+static_assert(offsetof(SettingsRecord, distance_mode) == 8);
+static_assert(offsetof(SettingsRecord, reference_mode) == 9);
+static_assert(offsetof(SettingsRecord, reserved) == 10);
+static_assert(offsetof(SettingsRecord, fill_color_index) == 12);
+static_assert(offsetof(SettingsRecord, outline_color_index) == 16);
+static_assert(offsetof(SettingsRecord, outline_shown) == 20);
+static_assert(offsetof(SettingsRecord, include_inner) == 21);
+static_assert(offsetof(SettingsRecord, range_mode) == 22);
+
+// A panel row: rectangle (left and right relative to the panel's left edge) and the
+// caption's offset inside it.
+struct PanelRow {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+  int32_t text_dx;
+  int32_t text_dy;
+};
+
+// Picture and placement
+extern IMAGE picture;
+extern uint32_t* picture_pixels;
+extern uint32_t* window_pixels;  // row stride picture_width + PANEL_WIDTH
+extern int32_t picture_width;
+extern int32_t picture_height;
+extern int32_t picture_left;
+extern int32_t picture_top;
+extern int32_t picture_right;
+extern int32_t picture_bottom;
+extern char picture_base_name[20];
+extern int32_t save_counter;
+extern char save_path[40];
+extern char save_message[80];
+
+// Settings and their texts
+extern SettingsRecord settings;
+using texts::distance_labels;
+using texts::include_labels;
+using texts::range_labels;
+using texts::reference_labels;
+
+// Block sizes: entry 0 holds the count n, entries 1..n the sizes, ascending.
+extern int32_t block_sizes[BLOCK_SIZE_CAPACITY];
+
+// Colour swatches
+extern COLORREF swatch_colors[SWATCH_COUNT];
+extern uint8_t swatch_used[SWATCH_COUNT];
+
+// Current stroke: points 0..stroke_last in picture coordinates, and in blocks.
+extern PicturePoint stroke_points[STROKE_CAPACITY];
+extern int32_t stroke_last;
+extern BlockPos stroke_blocks[STROKE_CAPACITY];
+
+// Block grid, rebuilt by every stroke application
+extern int32_t grid_cols;
+extern int32_t grid_rows;
+extern uint32_t block_colors[MAX_GRID_BLOCKS];
+extern uint8_t block_deleted[MAX_GRID_BLOCKS];
+extern uint8_t selected_map[MAX_GRID_BLOCKS];
+// Seeds are listed once per stroke point, so the list needs room for the whole grid
+// plus every stroke point.
+extern BlockPos selected_blocks[MAX_GRID_BLOCKS + MAX_STROKE_POINTS];
+extern int32_t selected_count;
+extern int32_t selected_edges[MAX_GRID_BLOCKS];
+extern uint8_t outside_map[MAX_GRID_BLOCKS];
+extern BlockPos outside_queue[MAX_GRID_BLOCKS];
+extern int32_t outside_queue_len;
+extern BlockPos boundary_blocks[MAX_GRID_BLOCKS];
+extern int32_t boundary_count;
+extern int32_t boundary_edges[MAX_GRID_BLOCKS];
+
+// Deleted pixels
+extern uint8_t deleted_pixels[MAX_GRID_BLOCKS];
+
+// Snapshot ring and files
+extern int32_t history_pos;
+extern int32_t history_newest;
+extern int32_t history_oldest;
+extern char cache_dir[20];
+extern FILE* shared_file;
+
+// Input
+extern MOUSEMSG current_msg;
+extern int32_t hover_row;
+extern int32_t color_transform_step;
+
+// The tool panel's constant tables.
+extern const PanelRow panel_rows[PANEL_ROW_COUNT];
+using texts::panel_labels;
+
+// The block size in force: the entry of block_sizes at settings.block_index.
+inline int32_t current_block_size() { return block_sizes[settings.block_index]; }
+
+// Puts the whole editing state back to how the program starts: zero, with the fixed
+// swatch colours. The picture image itself is left alone. For tests that reuse one
+// process.
+void clear_editing_state();

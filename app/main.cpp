@@ -1,0 +1,2 @@
+// Placeholder entry until the start-up checks land.
+int main() { return 0; }

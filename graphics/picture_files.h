@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+
+#include "graphics/image.h"
+
+// Loads the picture file at `path` into `image` (null: the window's backing image).
+// With width and height both positive the picture is scaled to that size, otherwise
+// it keeps its natural size. An image without a buffer, or `resize` set, takes the
+// destination size; otherwise the image keeps its size and the picture covers its
+// top-left part. A file that cannot be read or decoded leaves the image unchanged.
+void gfx_load_picture(IMAGE* image, const char* path, int32_t width, int32_t height, bool resize);
+
+// Writes `image` (null: the window's backing image) as an uncompressed 24-bit BMP.
+// Returns true when the whole file was written; a failed save leaves no partial file.
+bool gfx_save_picture(const char* path, const IMAGE* image);

@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs everything Tessary needs to build, run and test on Debian 12.
+# Run as root; safe to run again.
+set -eu
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends \
+    build-essential g++ cmake make pkg-config ca-certificates \
+    libgtest-dev libgmock-dev libbenchmark-dev \
+    libsdl2-dev libsdl2-image-dev \
+    libfreetype-dev libfontconfig-dev \
+    fonts-wqy-microhei fonts-wqy-zenhei fonts-dejavu-core \
+    xvfb xauth x11-utils xdotool imagemagick \
+    util-linux procps

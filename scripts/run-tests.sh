@@ -1,0 +1,13 @@
+#!/bin/sh
+# Builds and runs every test: the whole suite under AddressSanitizer and UBSan, then
+# the window thread and mouse queue tests again under ThreadSanitizer.
+set -eu
+here=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+
+"$here/scripts/build.sh" "$here/build-asan" -DTESSARY_SANITIZE=address,undefined -DTESSARY_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$here/build-asan" --output-on-failure -j "$jobs"
+
+"$here/scripts/build.sh" "$here/build-tsan" -DTESSARY_SANITIZE=thread -DTESSARY_BENCH=OFF
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$here/build-tsan" --output-on-failure -L threads -j "$jobs"

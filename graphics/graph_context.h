@@ -54,3 +54,5 @@ void gfx_flush();
 // The oldest queued mouse message; blocks (without busy waiting) while none is queued.
 MOUSEMSG gfx_next_mouse_msg();
 void gfx_clear_mouse_queue();
+// Sets the caption of the open graphics window; `text` is GBK.
+void gfx_set_window_caption(const char* text);

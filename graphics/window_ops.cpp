@@ -7,3 +7,4 @@ void gfx_close_window() {}
 void gfx_flush() {}
 MOUSEMSG gfx_next_mouse_msg() { return MOUSEMSG{}; }
 void gfx_clear_mouse_queue() {}
+void gfx_set_window_caption(const char*) {}

@@ -1,0 +1,3 @@
+#pragma once
+
+[[noreturn]] void run_main_loop();

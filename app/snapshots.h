@@ -1,0 +1,5 @@
+#pragma once
+
+void save_snapshot();
+void undo_snapshot();
+void redo_snapshot();

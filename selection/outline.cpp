@@ -1,0 +1,72 @@
+#include "selection/outline.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "drawing/gfx_drawing.h"
+#include "graphics/graph_context.h"
+
+namespace {
+
+// Pixel extent of block (c, r), clipped to the picture: the outline lies on the
+// block's own outermost pixels.
+struct BlockExtent {
+  int32_t x0, x1, y0, y1;
+};
+
+BlockExtent block_extent(int32_t c, int32_t r, int32_t block_size) {
+  return BlockExtent{c * block_size, std::min((c + 1) * block_size, picture_width) - 1, r * block_size,
+                     std::min((r + 1) * block_size, picture_height) - 1};
+}
+
+}  // namespace
+
+void draw_outline(const BlockPos* list, int32_t count, const int32_t* edges) {
+  gfx_set_line_style(3, 1, nullptr, 0);
+  gfx_set_line_color(swatch_colors[settings.outline_color_index]);
+  const int32_t block_size = std::max(current_block_size(), 1);
+  const int32_t t = picture_top;
+  for (int32_t k = 0; k < count; ++k) {
+    const int32_t c = list[k].col;
+    const int32_t r = list[k].row;
+    const int32_t word = edges[r * grid_cols + c];
+    if (word == 0) continue;
+    const BlockExtent b = block_extent(c, r, block_size);
+    if (word & EDGE_TOP) gfx_line(b.x0, b.y0 + t, b.x1, b.y0 + t);
+    if (word & EDGE_RIGHT) gfx_line(b.x1, b.y0 + t, b.x1, b.y1 + t);
+    if (word & EDGE_BOTTOM) gfx_line(b.x0, b.y1 + t, b.x1, b.y1 + t);
+    if (word & EDGE_LEFT) gfx_line(b.x0, b.y0 + t, b.x0, b.y1 + t);
+  }
+  gfx_flush();
+}
+
+void erase_outline() {
+  if (window_pixels != nullptr && picture_pixels != nullptr) {
+    const int32_t block_size = std::max(current_block_size(), 1);
+    const size_t window_stride = static_cast<size_t>(picture_width) + PANEL_WIDTH;
+    const size_t picture_stride = static_cast<size_t>(picture_width);
+    uint32_t* const window = window_pixels + static_cast<size_t>(picture_top) * window_stride;
+    auto copy_row = [&](int32_t y, int32_t x0, int32_t x1) {
+      std::memcpy(window + y * window_stride + x0, picture_pixels + y * picture_stride + x0,
+                  static_cast<size_t>(x1 - x0 + 1) * sizeof(uint32_t));
+    };
+    auto copy_column = [&](int32_t x, int32_t y0, int32_t y1) {
+      for (int32_t y = y0; y <= y1; ++y) window[y * window_stride + x] = picture_pixels[y * picture_stride + x];
+    };
+    // Held so a repaint never shows the outline half erased.
+    std::lock_guard lock(graph_context().graph_lock);
+    for (int32_t k = 0; k < selected_count; ++k) {
+      const int32_t c = selected_blocks[k].col;
+      const int32_t r = selected_blocks[k].row;
+      const int32_t word = selected_edges[r * grid_cols + c];
+      if (word == 0) continue;
+      const BlockExtent b = block_extent(c, r, block_size);
+      if (word & EDGE_TOP) copy_row(b.y0, b.x0, b.x1);
+      if (word & EDGE_RIGHT) copy_column(b.x1, b.y0, b.y1);
+      if (word & EDGE_BOTTOM) copy_row(b.y1, b.x0, b.x1);
+      if (word & EDGE_LEFT) copy_column(b.x0, b.y0, b.y1);
+    }
+  }
+  gfx_flush();
+}

@@ -1,5 +1,10 @@
 #pragma once
+#include "graphics/mouse_msg.h"
 
 // Takes the next mouse message into current_msg and carries out what it asks of the
 // tool panel. Returns in every case, also for messages over the picture.
 void dispatch_input();
+
+// Stores `msg` in current_msg and does for it what dispatch_input does once a message
+// has arrived: hover frames, the undo/redo frames and any panel action.
+void dispatch_message(const MOUSEMSG& msg);

@@ -1,0 +1,243 @@
+#include "panel/input_dispatch.h"
+
+#include <cstdio>
+
+#include "app/editing_state.h"
+#include "app/snapshots.h"
+#include "drawing/gfx_drawing.h"
+#include "graphics/graph_context.h"
+#include "panel/colour_transform.h"
+#include "panel/save_result.h"
+#include "panel/tool_panel.h"
+#include "selection/outline.h"
+#include "selection/stroke.h"
+
+namespace {
+
+constexpr int32_t ROW_TOLERANCE = 0;
+constexpr int32_t ROW_BLOCK_SIZE = 1;
+constexpr int32_t ROW_DISTANCE = 2;
+constexpr int32_t ROW_REFERENCE = 3;
+constexpr int32_t ROW_SWATCHES = 4;
+constexpr int32_t ROW_TRANSFORM = 5;
+constexpr int32_t ROW_INCLUDE = 6;
+constexpr int32_t ROW_DELETE = 7;
+constexpr int32_t ROW_RANGE = 8;
+constexpr int32_t ROW_BACK = 9;
+constexpr int32_t ROW_FORWARD = 10;
+constexpr int32_t ROW_SAVE = 11;
+
+constexpr COLORREF FRAME_GREY = 0x808080;
+constexpr COLORREF FRAME_HOVER = 0xFF8000;
+constexpr int32_t FRAME_STYLE = 0x200;  // flat ends, round joins
+constexpr int32_t FRAME_THICKNESS = 5;
+constexpr int32_t WHEEL_NOTCH = 120;
+constexpr int32_t LARGEST_TOLERANCE = 255;
+
+// Strict on all four sides: a frame's own edge lines are no hit.
+int32_t row_under(int32_t x, int32_t y) {
+  for (int32_t i = 0; i < PANEL_ROW_COUNT; ++i) {
+    const PanelRow& r = panel_rows[i];
+    if (picture_width + r.left < x && x < picture_width + r.right && r.top < y && y < r.bottom) return i;
+  }
+  return -1;
+}
+
+// Exactly the drawn 28 x 14 pixels of each swatch; the gaps between them are no hit.
+int32_t swatch_under(int32_t x, int32_t y) {
+  for (int32_t k = 0; k < SWATCH_COUNT; ++k) {
+    const int32_t c = k % 5;
+    const int32_t r = k / 5;
+    if (picture_width + 26 + 30 * c < x && x < picture_width + 55 + 30 * c && 328 + 16 * r < y &&
+        y < 343 + 16 * r)
+      return k;
+  }
+  return -1;
+}
+
+void frame_row(int32_t row, COLORREF color) {
+  const PanelRow& r = panel_rows[row];
+  gfx_set_line_color(color);
+  gfx_set_line_style(FRAME_STYLE, FRAME_THICKNESS, nullptr, 0);
+  gfx_frame_rect(picture_width + r.left, r.top, picture_width + r.right, r.bottom);
+}
+
+// Include form 1 outlines only the boundary, form 0 every selected block.
+void draw_outline_in_form(int32_t include_form) {
+  if (include_form == 1)
+    draw_outline(boundary_blocks, boundary_count, boundary_edges);
+  else
+    draw_outline(selected_blocks, selected_count, selected_edges);
+}
+
+void hide_outline() {
+  if (settings.outline_shown) erase_outline();
+  settings.outline_shown = 0;
+}
+
+void show_number(int32_t row, int32_t value) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%d", value);
+  draw_value_box(row, text);
+}
+
+void turn_wheel(int32_t row, int32_t steps) {
+  if (row == ROW_TOLERANCE || row == ROW_BLOCK_SIZE) {
+    hide_outline();
+    stroke_last = 0;
+  }
+  if (row == ROW_TOLERANCE) {
+    int32_t tolerance = settings.tolerance + steps;
+    if (tolerance < 0) tolerance = 0;
+    if (tolerance > LARGEST_TOLERANCE) tolerance = LARGEST_TOLERANCE;
+    settings.tolerance = tolerance;
+    show_number(ROW_TOLERANCE, tolerance);
+  } else if (row == ROW_BLOCK_SIZE) {
+    int32_t index = settings.block_index + steps;
+    if (index < 1) index = 1;
+    if (index > block_sizes[0]) index = block_sizes[0];
+    settings.block_index = index;
+    show_number(ROW_BLOCK_SIZE, block_sizes[index]);
+  }
+}
+
+void choose_swatch(const MOUSEMSG& msg) {
+  const int32_t k = swatch_under(msg.x, msg.y);
+  if (k < 0) return;
+  if (msg.left_button && k != settings.outline_color_index && swatch_used[k]) {
+    settings.outline_color_index = k;
+    draw_outline_sample();
+    // The same segments again, over the old ones, in the new colour.
+    if (settings.outline_shown) draw_outline_in_form(settings.include_inner);
+  }
+  if (msg.right_button && swatch_used[k]) {
+    if (msg.ctrl) {
+      // The slot shows the empty hatch; its stored colour stays for whoever refers to it.
+      swatch_used[k] = 0;
+      draw_swatch(k);
+    } else {
+      settings.fill_color_index = k;
+      draw_fill_sample();
+    }
+  }
+}
+
+void toggle_include_or_range(int32_t row) {
+  if (settings.outline_shown) {
+    erase_outline();
+    // Row 6 is about to flip the include setting; row 8 leaves it as it is.
+    draw_outline_in_form(row == ROW_INCLUDE ? 1 - settings.include_inner : settings.include_inner);
+  }
+  if (row == ROW_INCLUDE) {
+    settings.include_inner = static_cast<uint8_t>(1 - settings.include_inner);
+  } else {
+    settings.range_mode = static_cast<uint8_t>(1 - settings.range_mode);
+    if (settings.range_mode == 1) {
+      // Every size from 1 to 80 again, with the current size still selected.
+      settings.block_index = block_sizes[settings.block_index];
+      block_sizes[0] = LARGEST_BLOCK_SIZE;
+      for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
+    }
+  }
+  draw_row_value(row);
+}
+
+void delete_shown_selection() {
+  save_snapshot();
+  draw_history_buttons();
+  delete_selection();
+  settings.outline_shown = 0;
+  if (settings.range_mode == 1) return;
+  // Deleted pixels stay walls only while every later block lies inside one block of
+  // this deletion's grid, so only the divisors of its size remain selectable.
+  const int32_t size = current_block_size();
+  int32_t count = 0;
+  for (int32_t d = 1; d <= size; ++d)
+    if (size % d == 0) block_sizes[++count] = d;
+  block_sizes[0] = count;
+  settings.block_index = count;
+  stroke_last = 0;
+}
+
+void transform_picture() {
+  hide_outline();
+  transform_colours(picture_pixels, static_cast<std::size_t>(picture_width) * static_cast<std::size_t>(picture_height),
+                    color_transform_step);
+  color_transform_step = (color_transform_step + 1) % 6;
+  gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
+  gfx_flush();
+  gfx_clear_mouse_queue();
+}
+
+}  // namespace
+
+void dispatch_input() { dispatch_message(gfx_next_mouse_msg()); }
+
+void dispatch_message(const MOUSEMSG& msg) {
+  current_msg = msg;
+  const int32_t row = row_under(msg.x, msg.y);
+
+  if (hover_row != -1 && row != hover_row) {
+    frame_row(hover_row, FRAME_GREY);
+    hover_row = -1;
+  }
+  draw_history_buttons();
+  if (row == -1) return;
+
+  if (row != hover_row) {
+    hover_row = row;
+    frame_row(row, FRAME_HOVER);
+  }
+
+  const int32_t steps = msg.wheel_delta / WHEEL_NOTCH;
+  if (steps != 0) turn_wheel(row, steps);
+
+  // Buttons are read from the flags, whatever kind of message carries them: a press,
+  // a move with the button held or a wheel turn with it held all act.
+  switch (row) {
+    case ROW_DISTANCE:
+    case ROW_REFERENCE:
+      if (!msg.left_button) return;
+      hide_outline();  // the stroke itself is kept
+      if (row == ROW_DISTANCE) {
+        settings.distance_mode = static_cast<uint8_t>(1 - settings.distance_mode);
+        draw_value_box(ROW_DISTANCE, distance_labels[settings.distance_mode]);
+      } else {
+        settings.reference_mode = static_cast<uint8_t>(1 - settings.reference_mode);
+        draw_value_box(ROW_REFERENCE, reference_labels[settings.reference_mode]);
+      }
+      return;
+    case ROW_SWATCHES:
+      choose_swatch(msg);
+      return;
+    case ROW_INCLUDE:
+    case ROW_RANGE:
+      if (msg.left_button) toggle_include_or_range(row);
+      return;
+    case ROW_DELETE:
+      if (settings.outline_shown && msg.left_button) delete_shown_selection();
+      return;
+    case ROW_TRANSFORM:
+      if (msg.left_button) transform_picture();
+      return;
+    case ROW_BACK:
+      if (!msg.left_button) return;
+      if (history_pos != history_oldest) undo_snapshot();
+      draw_history_buttons();
+      gfx_clear_mouse_queue();
+      return;
+    case ROW_FORWARD:
+      if (!msg.left_button) return;
+      if ((history_pos + 1) % HISTORY_SLOTS != history_newest) redo_snapshot();
+      draw_history_buttons();
+      gfx_clear_mouse_queue();
+      return;
+    case ROW_SAVE:
+      if (!msg.left_button) return;
+      save_result();
+      gfx_clear_mouse_queue();
+      return;
+    default:
+      return;
+  }
+}

@@ -1,0 +1,56 @@
+#include "panel/save_result.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/editing_state.h"
+#include "app/texts.h"
+#include "graphics/picture_files.h"
+#include "platform/gbk.h"
+#include "platform/message_box.h"
+
+namespace {
+
+// Length of the longest prefix of `gbk` within `limit` bytes that ends on a character
+// boundary: a lead byte 0x81..0xFE starts a two-byte character.
+std::size_t gbk_prefix_length(std::string_view gbk, std::size_t limit) {
+  std::size_t end = 0;
+  while (end < gbk.size()) {
+    const auto lead = static_cast<unsigned char>(gbk[end]);
+    const std::size_t width = (lead >= 0x81 && lead <= 0xFE && end + 1 < gbk.size()) ? 2 : 1;
+    if (end + width > limit) break;
+    end += width;
+  }
+  return end;
+}
+
+}  // namespace
+
+void format_gbk_text(char* out, std::size_t capacity, const char* format, std::string_view argument) {
+  if (capacity == 0) return;
+  std::string text;
+  const char* hole = std::strstr(format, "%s");
+  if (hole == nullptr) {
+    text = format;
+  } else {
+    text.assign(format, hole);
+    text.append(argument);
+    text.append(hole + 2);
+  }
+  const std::size_t length = gbk_prefix_length(text, capacity - 1);
+  std::memcpy(out, text.data(), length);
+  std::memset(out + length, 0, capacity - length);
+}
+
+void save_result() {
+  std::snprintf(save_path, sizeof save_path, "%s_%d.bmp", picture_base_name, save_counter);
+  const bool saved = gfx_save_picture(save_path, &picture);
+  // The file name is the system's own (UTF-8); the message box takes GBK.
+  const std::string name = platform::utf8_to_gbk(save_path);
+  format_gbk_text(save_message, sizeof save_message, saved ? texts::msg_saved_format : texts::msg_save_failed_format,
+                  name);
+  platform::show_message_box(save_message, texts::caption_save);
+  // A failed save keeps its number, so the next success does not leave a gap.
+  if (saved) ++save_counter;
+}

@@ -1,0 +1,104 @@
+#include "drawing/text_faces.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "app/texts.h"
+#include "platform/gbk.h"
+
+namespace {
+
+// What stands in for the faces of the Windows desktop the program was made for. The
+// families are tried in order; when none is installed, the generic family among the
+// faces covering Simplified Chinese. Asking fontconfig for the Windows names alone
+// would give a Latin face whose CJK glyphs are all missing-glyph boxes.
+struct FaceSubstitute {
+  const char* gbk_name;
+  std::vector<std::string> families;
+  const char* generic;
+};
+
+const std::vector<FaceSubstitute>& substitutes() {
+  static const std::vector<FaceSubstitute> table = {
+      {texts::font_panel,
+       {"Microsoft YaHei", "Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei",
+        "Droid Sans Fallback"},
+       "sans-serif"},
+      {texts::font_message,
+       {"SimSun", "NSimSun", "Noto Serif CJK SC", "Source Han Serif SC", "AR PL UMing CN", "AR PL SungtiL GB",
+        "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"},
+       "serif"},
+      {texts::font_system, {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}, "sans-serif"},
+  };
+  return table;
+}
+
+constexpr const char* kChineseLang = "zh-cn";
+
+// Where characters missing from the chosen face are looked for.
+platform::FontQuery fallback_query() {
+  return platform::FontQuery{{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC", "Droid Sans Fallback"},
+                             "sans-serif", kChineseLang};
+}
+
+// Larger cells would cost megabytes per cached glyph for no visible gain.
+constexpr int32_t kMaxPixelHeight = 1024;
+constexpr int32_t kDefaultCellHeight = 16;
+
+using FontKey = std::tuple<std::string, int32_t, int32_t, int32_t, bool, bool>;
+
+}  // namespace
+
+platform::FontQuery face_query(std::string_view gbk_face) {
+  for (const FaceSubstitute& entry : substitutes()) {
+    if (gbk_face == entry.gbk_name) return platform::FontQuery{entry.families, entry.generic, kChineseLang};
+  }
+  std::vector<std::string> families;
+  if (!gbk_face.empty()) families.push_back(platform::gbk_to_utf8(gbk_face));
+  return platform::FontQuery{families, "sans-serif", kChineseLang};
+}
+
+platform::FaceSize face_size(const FONTDESC& font) {
+  platform::FaceSize size;
+  if (font.height > 0) {
+    size.height = std::min(font.height, kMaxPixelHeight);
+  } else if (font.height < 0) {
+    size.height = font.height < -kMaxPixelHeight ? kMaxPixelHeight : -font.height;
+    size.mode = platform::HeightMode::em;
+  } else {
+    size.height = kDefaultCellHeight;
+  }
+  if (font.width != 0) {
+    const int64_t width = font.width < 0 ? -static_cast<int64_t>(font.width) : font.width;
+    size.average_width = static_cast<int32_t>(std::min<int64_t>(width, kMaxPixelHeight));
+  }
+  size.bold = font.weight >= 600;
+  size.italic = font.italic != 0;
+  return size;
+}
+
+const ResolvedFont& resolve_font(const FONTDESC& font) {
+  static std::map<FontKey, ResolvedFont> resolved;
+  const std::string face(font.face, strnlen(font.face, sizeof(font.face)));
+  const platform::FaceSize size = face_size(font);
+  const FontKey key{face, size.height, static_cast<int32_t>(size.mode), size.average_width, size.bold, size.italic};
+  auto found = resolved.find(key);
+  if (found != resolved.end()) return found->second;
+
+  constexpr size_t kMaxResolvedFonts = 64;
+  if (resolved.size() >= kMaxResolvedFonts) resolved.clear();
+
+  ResolvedFont entry;
+  for (const platform::FontFile& file :
+       {platform::find_font_file(face_query(face)), platform::find_font_file(fallback_query())}) {
+    const bool known = std::any_of(entry.faces.begin(), entry.faces.end(),
+                                   [&](const auto& opened) { return opened->file() == file; });
+    if (known) continue;
+    if (auto opened = platform::open_font_face(file, size)) entry.faces.push_back(std::move(opened));
+  }
+  if (!entry.faces.empty()) entry.metrics = entry.faces.front()->metrics();
+  return resolved.emplace(key, std::move(entry)).first->second;
+}

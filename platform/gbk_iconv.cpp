@@ -8,9 +8,32 @@
 namespace platform {
 namespace {
 
+// Bytes of the UTF-8 character starting at `p`: a well-formed sequence is skipped
+// whole, so a character without a GBK form leaves one replacement, not one per byte.
+size_t utf8_sequence_length(const char* p, size_t left) {
+  const auto lead = static_cast<unsigned char>(p[0]);
+  size_t length = 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+  }
+  if (length > left) return 1;
+  for (size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
+}
+
+size_t one_byte(const char*, size_t) { return 1; }
+
 // Converts with iconv, putting `replacement` (already in the target encoding) in
-// place of every byte sequence that does not convert.
-std::string convert(const char* to, const char* from, std::string_view input, std::string_view replacement) {
+// place of every byte sequence that does not convert; `skip` says how many input
+// bytes such a sequence spans.
+std::string convert(const char* to, const char* from, std::string_view input, std::string_view replacement,
+                    size_t (*skip)(const char*, size_t) = one_byte) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::string();
   std::string out;
@@ -28,9 +51,10 @@ std::string convert(const char* to, const char* from, std::string_view input, st
       out_left = out.size() - used;
       continue;
     }
-    // An invalid or incomplete sequence: skip one byte and write the replacement.
-    ++in_ptr;
-    --in_left;
+    // An invalid, incomplete or unconvertible sequence: skip it and write the replacement.
+    const size_t skipped = skip(in_ptr, in_left);
+    in_ptr += skipped;
+    in_left -= skipped;
     if (out_left < replacement.size()) {
       const size_t used = out.size() - out_left;
       out.resize(out.size() * 2 + replacement.size());
@@ -60,6 +84,6 @@ std::u32string gbk_to_utf32(std::string_view gbk) {
   return out;
 }
 
-std::string utf8_to_gbk(std::string_view utf8) { return convert("GBK", "UTF-8", utf8, "?"); }
+std::string utf8_to_gbk(std::string_view utf8) { return convert("GBK", "UTF-8", utf8, "?", utf8_sequence_length); }
 
 }  // namespace platform

@@ -15,10 +15,17 @@ namespace {
 // families are tried in order; when none is installed, the generic family among the
 // faces covering Simplified Chinese. Asking fontconfig for the Windows names alone
 // would give a Latin face whose CJK glyphs are all missing-glyph boxes.
+//
+// A stand-in is sized with the proportions of the face it replaces, so a cell height
+// gives the character size the program was laid out with: Microsoft YaHei's cell is
+// 1.32 em, so its 20-pixel cell holds 15-pixel characters (the panel's captions end
+// where its value boxes begin); SimSun's cell is exactly its em, so a 12-pixel message
+// gets 12-pixel characters, where WenQuanYi Zen Hei Sharp has hand-tuned bitmaps.
 struct FaceSubstitute {
   const char* gbk_name;
   std::vector<std::string> families;
   const char* generic;
+  platform::FaceProportions proportions;
 };
 
 const std::vector<FaceSubstitute>& substitutes() {
@@ -26,14 +33,23 @@ const std::vector<FaceSubstitute>& substitutes() {
       {texts::font_panel,
        {"Microsoft YaHei", "Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei",
         "Droid Sans Fallback"},
-       "sans-serif"},
+       "sans-serif",
+       {2048, 2167, 536}},
       {texts::font_message,
        {"SimSun", "NSimSun", "Noto Serif CJK SC", "Source Han Serif SC", "AR PL UMing CN", "AR PL SungtiL GB",
-        "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"},
-       "serif"},
-      {texts::font_system, {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}, "sans-serif"},
+        "WenQuanYi Zen Hei Sharp", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"},
+       "serif",
+       {256, 220, 36}},
+      {texts::font_system, {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}, "sans-serif", {}},
   };
   return table;
+}
+
+const FaceSubstitute* substitute_for(std::string_view gbk_face) {
+  for (const FaceSubstitute& entry : substitutes()) {
+    if (gbk_face == entry.gbk_name) return &entry;
+  }
+  return nullptr;
 }
 
 constexpr const char* kChineseLang = "zh-cn";
@@ -53,8 +69,8 @@ using FontKey = std::tuple<std::string, int32_t, int32_t, int32_t, bool, bool>;
 }  // namespace
 
 platform::FontQuery face_query(std::string_view gbk_face) {
-  for (const FaceSubstitute& entry : substitutes()) {
-    if (gbk_face == entry.gbk_name) return platform::FontQuery{entry.families, entry.generic, kChineseLang};
+  if (const FaceSubstitute* entry = substitute_for(gbk_face)) {
+    return platform::FontQuery{entry->families, entry->generic, kChineseLang};
   }
   std::vector<std::string> families;
   if (!gbk_face.empty()) families.push_back(platform::gbk_to_utf8(gbk_face));
@@ -74,6 +90,9 @@ platform::FaceSize face_size(const FONTDESC& font) {
   if (font.width != 0) {
     const int64_t width = font.width < 0 ? -static_cast<int64_t>(font.width) : font.width;
     size.average_width = static_cast<int32_t>(std::min<int64_t>(width, kMaxPixelHeight));
+  }
+  if (const FaceSubstitute* entry = substitute_for(std::string_view(font.face, strnlen(font.face, sizeof(font.face))))) {
+    size.proportions = entry->proportions;
   }
   size.bold = font.weight >= 600;
   size.italic = font.italic != 0;

@@ -39,9 +39,22 @@ enum class HeightMode {
   em,    // the em square, the character height
 };
 
+// A face's em square and Windows ascent and descent, in its own font units.
+struct FaceProportions {
+  int32_t units_per_em = 0;  // 0 = not given
+  int32_t ascent = 0;
+  int32_t descent = 0;
+
+  bool operator==(const FaceProportions&) const = default;
+};
+
 struct FaceSize {
   int32_t height = 16;  // pixels, > 0
   HeightMode mode = HeightMode::cell;
+  // When given, the face is scaled and its cell measured as a face of these
+  // proportions would be, so a stand-in keeps the layout of the face it replaces.
+  // Otherwise the face's own OS/2 Windows ascent and descent count.
+  FaceProportions proportions;
   int32_t average_width = 0;  // 0 = natural proportions, else the average char width in pixels
   bool bold = false;          // synthesised by thickening the outlines
   bool italic = false;        // synthesised by shearing the outlines

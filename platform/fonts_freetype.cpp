@@ -152,6 +152,10 @@ class FreeTypeFace final : public FontFace {
       return true;
     }
 
+    if (size_.proportions.units_per_em > 0 && size_.proportions.ascent + size_.proportions.descent > 0) {
+      win_ascent = size_.proportions.ascent * units_per_em / size_.proportions.units_per_em;
+      win_descent = size_.proportions.descent * units_per_em / size_.proportions.units_per_em;
+    }
     const double height = size_.height;
     double em = 0;
     if (size_.mode == HeightMode::cell) {
@@ -257,10 +261,14 @@ class FreeTypeFace final : public FontFace {
   std::unordered_map<uint64_t, GlyphMask> glyphs_;
 };
 
-using FaceKey = std::tuple<std::string, int32_t, int32_t, int, int32_t, bool, bool>;
+using FaceKey = std::tuple<std::string, int32_t, int32_t, int, int32_t, int32_t, int32_t, int32_t, bool, bool>;
 
 FaceKey key_of(const FontFile& file, const FaceSize& size) {
-  return {file.path, file.index, size.height, static_cast<int>(size.mode), size.average_width, size.bold, size.italic};
+  return {file.path,           file.index,
+          size.height,         static_cast<int>(size.mode),
+          size.proportions.units_per_em, size.proportions.ascent,
+          size.proportions.descent,      size.average_width,
+          size.bold,           size.italic};
 }
 
 }  // namespace

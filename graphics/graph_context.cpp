@@ -35,6 +35,13 @@ void gfx_set_target(IMAGE* image) {
 void gfx_put_image(int32_t x, int32_t y, const IMAGE* image, uint32_t /*rop: always a plain copy*/) {
   GraphContext& ctx = graph_context();
   if (image == nullptr || ctx.target == nullptr) return;
+  if (!ctx.window_is_target) {
+    copy_image_pixels(*ctx.target, x, y, *image);
+    return;
+  }
   std::lock_guard lock(ctx.graph_lock);
   copy_image_pixels(*ctx.target, x, y, *image);
+  if (ctx.window_changed != nullptr && image->width > 0 && image->height > 0) {
+    ctx.window_changed(x, y, x + image->width - 1, y + image->height - 1);
+  }
 }

@@ -26,6 +26,9 @@ struct GraphContext {
   Canvas::DrawOnImg* image_device = nullptr;
   Canvas::DrawOnWnd* window_device = nullptr;
   Canvas::DrawOnImg* device = nullptr;
+  // Set by the window: tells it that a copy changed the inclusive rectangle of the
+  // backing image, so that it shows it (unless batching).
+  void (*window_changed)(int32_t left, int32_t top, int32_t right, int32_t bottom) = nullptr;
 };
 
 GraphContext& graph_context();

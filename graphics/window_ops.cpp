@@ -1,10 +1,23 @@
-// Placeholder so callers link while the window is written; replaced by the window
-// thread and its queue.
+// The program-facing window operations: each goes to the window and its device.
 #include "graphics/graph_context.h"
+#include "graphics/graph_wnd.h"
+#include "graphics/window_device.h"
 
-bool gfx_open_window(int32_t, int32_t, int32_t) { return false; }
-void gfx_close_window() {}
-void gfx_flush() {}
-MOUSEMSG gfx_next_mouse_msg() { return MOUSEMSG{}; }
-void gfx_clear_mouse_queue() {}
-void gfx_set_window_caption(const char*) {}
+bool gfx_open_window(int32_t width, int32_t height, int32_t flags) {
+  return Canvas::window_device().open_window(width, height, flags);
+}
+
+void gfx_close_window() { Canvas::window_device().close_window(); }
+
+// With an image as the target there is no window to show anything on.
+void gfx_flush() {
+  GraphContext& ctx = graph_context();
+  if (!ctx.window_is_target || ctx.window_device == nullptr) return;
+  ctx.window_device->flush();
+}
+
+MOUSEMSG gfx_next_mouse_msg() { return Canvas::graph_window().next_mouse_msg(); }
+
+void gfx_clear_mouse_queue() { Canvas::graph_window().clear_mouse_queue(); }
+
+void gfx_set_window_caption(const char* text) { Canvas::graph_window().set_caption(text); }

@@ -1,0 +1,16 @@
+#include <SDL.h>
+
+#include <string>
+
+#include "platform/gbk.h"
+#include "platform/message_box.h"
+
+namespace platform {
+
+void show_message_box(const char* text, const char* caption) {
+  const std::string text_utf8 = gbk_to_utf8(text != nullptr ? text : "");
+  const std::string caption_utf8 = gbk_to_utf8(caption != nullptr ? caption : "");
+  SDL_ShowSimpleMessageBox(0, caption_utf8.c_str(), text_utf8.c_str(), nullptr);
+}
+
+}  // namespace platform

@@ -1,0 +1,94 @@
+#pragma once
+// The native graphics window: created, shown and served on a thread of its own. The
+// window reports pointer input, keys and the close box to its host and asks the host
+// for the pixels to show; all host calls come from the window thread.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+struct PointerEvent {
+  enum class Kind : uint8_t { move, press, release, wheel };
+  Kind kind = Kind::move;
+  // 1 left, 2 middle, 3 right (press and release only).
+  uint8_t button = 0;
+  // For a press: 1 for a single press, 2 for the second press of a double click,
+  // 3 for a third one and so on.
+  uint8_t clicks = 0;
+  bool ctrl = false;
+  bool shift = false;
+  // Client coordinates.
+  int32_t x = 0;
+  int32_t y = 0;
+  // Wheel notches, positive away from the user.
+  int32_t wheel_notches = 0;
+};
+
+// A rectangle of the client area; right and bottom exclusive.
+struct PixelRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  bool empty() const { return right <= left || bottom <= top; }
+};
+
+class WindowHost {
+ public:
+  virtual void on_pointer(const PointerEvent& event) = 0;
+  // A key typed into the window (a character code, or a key code for keys without one).
+  virtual void on_key(uint32_t code) = 0;
+  virtual void on_close_request() = 0;
+  // Copies what has to be shown into `frame` (width x height words 0x00RRGGBB, rows
+  // `pitch` words apart) and returns the rectangle written; the whole client area when
+  // `whole` is set. An empty rectangle means nothing needs showing.
+  virtual PixelRect fill_frame(uint32_t* frame, int32_t pitch, int32_t width, int32_t height, bool whole) = 0;
+  // What fill_frame last returned is on screen now.
+  virtual void on_presented() = 0;
+
+ protected:
+  ~WindowHost() = default;
+};
+
+struct WindowOptions {
+  int32_t width = 0;
+  int32_t height = 0;
+  // UTF-8.
+  std::string title;
+  bool close_box = true;
+};
+
+class NativeWindow {
+ public:
+  NativeWindow();
+  ~NativeWindow();
+  NativeWindow(const NativeWindow&) = delete;
+  NativeWindow& operator=(const NativeWindow&) = delete;
+
+  // Starts the window thread, which makes a window whose client area is exactly the
+  // requested size, shows it and serves it. Returns once the window is shown, false
+  // when none could be made. An open window is closed first.
+  bool open(const WindowOptions& options, WindowHost* host);
+  // Hides and destroys the window and ends its thread.
+  void close();
+  bool is_open() const;
+  // Asks the window thread to show what the host has to show; requests made before
+  // the thread gets to it are served together.
+  void request_present();
+  void set_title(const std::string& utf8);
+  void set_client_size(int32_t width, int32_t height);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The running executable's file name without its folder and extension.
+std::string executable_title();
+
+// Ends the process at once with `status`: standard streams are flushed and the
+// terminal restored, but no destructors run under the other threads' feet.
+[[noreturn]] void end_process_now(int status);
+
+}  // namespace platform

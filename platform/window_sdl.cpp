@@ -1,0 +1,339 @@
+// The graphics window on SDL2, software presentation through the window surface.
+// SDL's video subsystem is started, used and stopped on the window thread alone;
+// other threads only push the wake-up event, which SDL allows from any thread.
+#include <SDL.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/window.h"
+
+namespace platform {
+
+struct NativeWindow::Impl {
+  WindowHost* host = nullptr;
+  WindowOptions options;
+  std::thread thread;
+
+  // Start-up handshake and requests to the window thread, under `mutex`.
+  std::mutex mutex;
+  std::condition_variable started;
+  bool start_done = false;
+  bool start_ok = false;
+  // Wake-up events may be pushed only while SDL runs on the window thread.
+  bool accepting_wakes = false;
+  uint32_t wake_event = 0;
+  bool quit_requested = false;
+  bool title_changed = false;
+  std::string title;
+  bool size_changed = false;
+  int32_t new_width = 0;
+  int32_t new_height = 0;
+
+  std::atomic<bool> present_pending{false};
+  std::atomic<bool> open{false};
+
+  void wake();
+  void thread_main();
+  void present(SDL_Window* window, bool whole, std::vector<uint32_t>& staging);
+  void handle(const SDL_Event& event, SDL_Window* window, bool& whole_present);
+};
+
+void NativeWindow::Impl::wake() {
+  std::lock_guard lock(mutex);
+  if (!accepting_wakes) return;
+  SDL_Event event{};
+  event.type = wake_event;
+  SDL_PushEvent(&event);
+}
+
+void NativeWindow::Impl::present(SDL_Window* window, bool whole, std::vector<uint32_t>& staging) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (surface == nullptr) return;
+  const int32_t width = surface->w;
+  const int32_t height = surface->h;
+  PixelRect rect;
+  if (surface->format->format == SDL_PIXELFORMAT_RGB888 || surface->format->format == SDL_PIXELFORMAT_ARGB8888) {
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    rect = host->fill_frame(static_cast<uint32_t*>(surface->pixels), surface->pitch / 4, width, height, whole);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  } else {
+    staging.resize(static_cast<size_t>(width) * height);
+    rect = host->fill_frame(staging.data(), width, width, height, whole);
+    if (!rect.empty()) {
+      if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+      auto* target = static_cast<uint8_t*>(surface->pixels) + rect.top * surface->pitch +
+                     rect.left * surface->format->BytesPerPixel;
+      SDL_ConvertPixels(rect.right - rect.left, rect.bottom - rect.top, SDL_PIXELFORMAT_RGB888,
+                        staging.data() + static_cast<size_t>(rect.top) * width + rect.left, width * 4,
+                        surface->format->format, target, surface->pitch);
+      if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    }
+  }
+  if (!rect.empty()) {
+    const SDL_Rect shown{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    SDL_UpdateWindowSurfaceRects(window, &shown, 1);
+  }
+  host->on_presented();
+}
+
+namespace {
+
+bool is_modifier_key(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+    case SDLK_LALT:
+    case SDLK_RALT:
+    case SDLK_LGUI:
+    case SDLK_RGUI:
+    case SDLK_CAPSLOCK:
+    case SDLK_NUMLOCKCLEAR:
+    case SDLK_SCROLLLOCK:
+    case SDLK_MODE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+uint8_t button_number(uint8_t sdl_button) {
+  switch (sdl_button) {
+    case SDL_BUTTON_LEFT:
+      return 1;
+    case SDL_BUTTON_MIDDLE:
+      return 2;
+    case SDL_BUTTON_RIGHT:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+void fill_keys(PointerEvent& event) {
+  const SDL_Keymod keys = SDL_GetModState();
+  event.ctrl = (keys & KMOD_CTRL) != 0;
+  event.shift = (keys & KMOD_SHIFT) != 0;
+}
+
+}  // namespace
+
+void NativeWindow::Impl::handle(const SDL_Event& event, SDL_Window* window, bool& whole_present) {
+  PointerEvent pointer;
+  switch (event.type) {
+    case SDL_MOUSEMOTION:
+      pointer.kind = PointerEvent::Kind::move;
+      pointer.x = event.motion.x;
+      pointer.y = event.motion.y;
+      fill_keys(pointer);
+      host->on_pointer(pointer);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      pointer.button = button_number(event.button.button);
+      if (pointer.button == 0) break;
+      pointer.kind = event.type == SDL_MOUSEBUTTONDOWN ? PointerEvent::Kind::press : PointerEvent::Kind::release;
+      pointer.clicks = event.button.clicks;
+      pointer.x = event.button.x;
+      pointer.y = event.button.y;
+      fill_keys(pointer);
+      host->on_pointer(pointer);
+      break;
+    case SDL_MOUSEWHEEL: {
+      int32_t notches = event.wheel.y;
+      if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      if (notches == 0) break;
+      pointer.kind = PointerEvent::Kind::wheel;
+      pointer.wheel_notches = notches;
+      pointer.x = event.wheel.mouseX;
+      pointer.y = event.wheel.mouseY;
+      fill_keys(pointer);
+      host->on_pointer(pointer);
+      break;
+    }
+    case SDL_KEYDOWN: {
+      const SDL_Keycode key = event.key.keysym.sym;
+      if (is_modifier_key(key)) break;
+      // Ctrl+C is the terminal's interrupt, not a key.
+      if (key == SDLK_c && (event.key.keysym.mod & KMOD_CTRL) != 0) break;
+      host->on_key(static_cast<uint32_t>(key));
+      break;
+    }
+    case SDL_WINDOWEVENT:
+      if (event.window.windowID != SDL_GetWindowID(window)) break;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_RESTORED:
+          whole_present = true;
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          if (options.close_box) host->on_close_request();
+          break;
+        default:
+          break;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void NativeWindow::Impl::thread_main() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A click that activates the window is a click like any other.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+
+  SDL_Window* window = nullptr;
+  uint32_t event_type = 0;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+    event_type = SDL_RegisterEvents(1);
+    window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, options.width,
+                              options.height, SDL_WINDOW_SHOWN);
+  }
+  {
+    std::lock_guard lock(mutex);
+    start_done = true;
+    start_ok = window != nullptr && event_type != static_cast<uint32_t>(-1);
+    accepting_wakes = start_ok;
+    wake_event = event_type;
+  }
+  started.notify_all();
+  if (window == nullptr || event_type == static_cast<uint32_t>(-1)) {
+    if (window != nullptr) SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return;
+  }
+
+  std::vector<uint32_t> staging;
+  bool whole_present = true;
+  for (;;) {
+    SDL_Event event;
+    // The timeout only guards against a lost wake-up; requests wake the wait at once.
+    if (SDL_WaitEventTimeout(&event, 200) != 0) {
+      do {
+        handle(event, window, whole_present);
+      } while (SDL_PollEvent(&event) != 0);
+    }
+    bool quit;
+    {
+      std::lock_guard lock(mutex);
+      quit = quit_requested;
+      if (title_changed) {
+        SDL_SetWindowTitle(window, title.c_str());
+        title_changed = false;
+      }
+      if (size_changed) {
+        SDL_SetWindowSize(window, new_width, new_height);
+        size_changed = false;
+        whole_present = true;
+      }
+    }
+    if (quit) break;
+    if (present_pending.exchange(false) || whole_present) {
+      present(window, whole_present, staging);
+      whole_present = false;
+    }
+  }
+
+  {
+    std::lock_guard lock(mutex);
+    accepting_wakes = false;
+  }
+  SDL_HideWindow(window);
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+NativeWindow::NativeWindow() : impl_(std::make_unique<Impl>()) {}
+
+NativeWindow::~NativeWindow() { close(); }
+
+bool NativeWindow::open(const WindowOptions& options, WindowHost* host) {
+  close();
+  Impl& impl = *impl_;
+  impl.host = host;
+  impl.options = options;
+  impl.start_done = false;
+  impl.start_ok = false;
+  impl.quit_requested = false;
+  impl.title_changed = false;
+  impl.size_changed = false;
+  impl.present_pending.store(false);
+  impl.thread = std::thread([&impl] { impl.thread_main(); });
+  std::unique_lock lock(impl.mutex);
+  impl.started.wait(lock, [&impl] { return impl.start_done; });
+  const bool ok = impl.start_ok;
+  lock.unlock();
+  if (!ok) {
+    impl.thread.join();
+    return false;
+  }
+  impl.open.store(true);
+  return true;
+}
+
+void NativeWindow::close() {
+  Impl& impl = *impl_;
+  if (!impl.thread.joinable()) return;
+  {
+    std::lock_guard lock(impl.mutex);
+    impl.quit_requested = true;
+  }
+  impl.wake();
+  impl.thread.join();
+  impl.open.store(false);
+}
+
+bool NativeWindow::is_open() const { return impl_->open.load(); }
+
+void NativeWindow::request_present() {
+  if (!impl_->present_pending.exchange(true)) impl_->wake();
+}
+
+void NativeWindow::set_title(const std::string& utf8) {
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->title = utf8;
+    impl_->title_changed = true;
+  }
+  impl_->wake();
+}
+
+void NativeWindow::set_client_size(int32_t width, int32_t height) {
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->new_width = width;
+    impl_->new_height = height;
+    impl_->size_changed = true;
+  }
+  impl_->wake();
+}
+
+std::string executable_title() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || path.empty()) return "Tessary";
+  const std::string stem = path.stem().string();
+  return stem.empty() ? "Tessary" : stem;
+}
+
+void end_process_now(int status) {
+  restore_terminal();
+  std::fflush(nullptr);
+  _exit(status);
+}
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+#include "selection_fixture.h"
+
+#include <cstring>
+
+void reset_selection_state(int32_t block_size) {
+  clear_editing_state();
+  settings.tolerance = 10;
+  settings.distance_mode = 1;
+  settings.reference_mode = 1;
+  settings.fill_color_index = 26;
+  settings.outline_color_index = 21;
+  block_sizes[0] = LARGEST_BLOCK_SIZE;
+  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
+  settings.block_index = block_size;
+}
+
+void make_picture(int32_t width, int32_t height, uint32_t fill) {
+  picture.resize(width, height);
+  picture_pixels = picture.pixels;
+  picture_width = width;
+  picture_height = height;
+  picture_left = 0;
+  picture_top = (WINDOW_HEIGHT - height) / 2;
+  picture_right = width - 1;
+  picture_bottom = picture_top + height - 1;
+  for (int32_t i = 0; i < width * height; ++i) picture_pixels[i] = fill;
+}
+
+void set_stroke(std::initializer_list<PicturePoint> points) {
+  int32_t i = 0;
+  for (const PicturePoint& p : points) stroke_points[i++] = p;
+  stroke_last = i - 1;
+}
+
+void make_grid(const std::vector<std::string>& rows) {
+  grid_rows = static_cast<int32_t>(rows.size());
+  grid_cols = static_cast<int32_t>(rows[0].size());
+  for (int32_t r = 0; r < grid_rows; ++r) {
+    for (int32_t c = 0; c < grid_cols; ++c) {
+      const int32_t index = r * grid_cols + c;
+      const char ch = rows[r][c];
+      block_colors[index] = ch == '.' ? COLOR_DOT : ch == 'o' ? COLOR_O : COLOR_HASH;
+      block_deleted[index] = ch == 'x' ? 1 : 0;
+    }
+  }
+}
+
+void set_seeds(std::initializer_list<BlockPos> seeds) {
+  int32_t i = 0;
+  for (const BlockPos& b : seeds) stroke_blocks[i++] = b;
+  stroke_last = i - 1;
+}
+
+std::vector<BlockPos> list_of(const BlockPos* list, int32_t count) { return {list, list + count}; }
+
+std::string describe(const std::vector<BlockPos>& list) {
+  std::string out;
+  for (const BlockPos& b : list) out += "(" + std::to_string(b.col) + "," + std::to_string(b.row) + ")";
+  return out;
+}

@@ -1,0 +1,97 @@
+#include "app/workspace.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/base_name.h"
+#include "app/cache_folder.h"
+#include "app/editing_state.h"
+#include "app/fatal_message.h"
+#include "app/picture_fit.h"
+#include "app/texts.h"
+#include "drawing/gfx_drawing.h"
+#include "graphics/graph_context.h"
+#include "graphics/picture_files.h"
+#include "panel/tool_panel.h"
+
+namespace {
+
+constexpr int32_t FLAT_LINE_ENDS = 0x200;
+constexpr int32_t SEPARATOR_THICKNESS = 3;
+constexpr COLORREF BLACK = 0x000000;
+constexpr COLORREF WHITE = 0xFFFFFF;
+
+[[noreturn]] void refuse_picture() {
+  show_fatal_message(texts::msg_unreadable_picture);
+  std::exit(0);
+}
+
+void load_picture(const char* path) {
+  gfx_load_picture(&picture, path, 0, 0, false);
+  if (picture.image_height() == 0) refuse_picture();
+  const PictureSize fitted = fitted_picture_size(picture.image_width(), picture.image_height());
+  if (fitted.width != picture.image_width() || fitted.height != picture.image_height()) {
+    gfx_load_picture(&picture, path, fitted.width, fitted.height, true);
+  }
+  // Every map of the editing state is sized for at most 1024 x 768 pixels.
+  if (picture.image_height() == 0 || picture.image_width() > MAX_PICTURE_WIDTH ||
+      picture.image_height() > MAX_PICTURE_HEIGHT) {
+    refuse_picture();
+  }
+}
+
+void set_start_values() {
+  settings.distance_mode = 1;
+  settings.reference_mode = 1;
+  settings.reserved = 0;
+  settings.block_index = 5;
+  settings.tolerance = 10;
+  settings.fill_color_index = 26;
+  settings.outline_color_index = 21;
+  stroke_last = 0;
+  hover_row = -1;
+  color_transform_step = 0;
+  history_oldest = 0;
+  history_newest = 0;
+  block_sizes[0] = LARGEST_BLOCK_SIZE;
+  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
+  save_counter = 0;
+  picture_pixels = gfx_pixels(&picture);
+  window_pixels = gfx_pixels(nullptr);
+  std::memset(selected_map, 0, sizeof selected_map);
+  std::memset(outside_map, 0, sizeof outside_map);
+  std::memset(deleted_pixels, 0, sizeof deleted_pixels);
+  std::memset(boundary_edges, 0, sizeof boundary_edges);
+  for (int32_t slot = 0; slot < SWATCH_COUNT; ++slot) swatch_used[slot] = slot < FIRST_PICKED_SWATCH ? 1 : 0;
+}
+
+}  // namespace
+
+void setup_workspace(const char* path) {
+  prepare_cache_folder();
+  load_picture(path);
+  picture_base_name_of(path, picture_base_name);
+
+  picture_width = picture.image_width();
+  picture_height = picture.image_height();
+  picture_left = 0;
+  picture_top = (WINDOW_HEIGHT - picture_height) / 2;
+  picture_right = picture_width - 1;
+  picture_bottom = picture_top + picture_height - 1;
+
+  const int32_t window_width = picture_width + PANEL_WIDTH;
+  // Without a window there is nothing to edit on.
+  if (!gfx_open_window(window_width, WINDOW_HEIGHT, 0)) std::exit(EXIT_FAILURE);
+  gfx_set_window_caption(texts::caption_main);
+
+  gfx_set_bk_color(BLACK);
+  gfx_clear_rect(0, 0, window_width, WINDOW_HEIGHT);
+  gfx_set_line_style(FLAT_LINE_ENDS, SEPARATOR_THICKNESS, nullptr, 0);
+  gfx_set_line_color(WHITE);
+  gfx_line(picture_width + 1, 0, picture_width + 1, WINDOW_HEIGHT - 1);
+  gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
+
+  set_start_values();
+  draw_panel();
+  gfx_flush();
+}

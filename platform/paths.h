@@ -1,0 +1,12 @@
+#pragma once
+// How the platform spells file paths.
+
+namespace platform {
+
+// The character that separates folders in a path.
+inline constexpr char path_separator = '/';
+// What the program's own path must end with, upper-cased: the separator and the
+// executable's name.
+inline constexpr char program_name_suffix[] = "/TESSARY.EXE";
+
+}  // namespace platform

@@ -1,0 +1,229 @@
+#pragma once
+// Drives the real Tessary.exe under a private Xvfb: pictures made by the tests, the
+// program started in a scratch working folder, real X input through xdotool, and
+// screenshots of the client area compared pixel for pixel.
+//
+// Pixels everywhere here are 0x00RRGGBB words, rows from the top (the program's own
+// picture layout). Colour references of the program (0x00BBGGRR) are turned into
+// pixels with `pixel_of`.
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+inline uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+inline uint32_t pixel_of(uint32_t colorref) {
+  return ((colorref & 0xFF) << 16) | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
+}
+inline constexpr uint32_t BLACK = 0x000000;
+inline constexpr uint32_t WHITE = 0xFFFFFF;
+inline constexpr uint32_t GREY = 0x808080;
+// The default outline swatch 0xFF8000 on the screen.
+inline constexpr uint32_t OUTLINE_BLUE = 0x0080FF;
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+};
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+
+  Picture() = default;
+  Picture(int w, int h, uint32_t fill = 0) : width(w), height(h), pixels(size_t(w) * h, fill) {}
+  uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+  void set(int x, int y, uint32_t v) { pixels[size_t(y) * width + x] = v; }
+  // Inclusive corners, clipped.
+  void fill(int x0, int y0, int x1, int y1, uint32_t v);
+  Picture crop(const Rect& r) const;
+  bool operator==(const Picture&) const = default;
+};
+
+// 24-bit, bottom-up, rows padded to four bytes.
+bool write_bmp(const fs::path& path, const Picture& picture);
+// Uncompressed 24- or 32-bit BMP in either row order; nullopt when not such a file.
+std::optional<Picture> read_bmp(const fs::path& path);
+// Uncompressed (stored) PNG, for looking at results.
+bool write_png(const fs::path& path, const Picture& picture);
+
+struct DiffReport {
+  int64_t differing = 0;  // pixels that differ
+  int max_channel = 0;    // largest difference of one channel
+  int64_t total = 0;      // sum of all channel differences
+  std::string first;      // where the first difference is, for the failure text
+  bool same() const { return differing == 0; }
+  std::string describe() const;
+};
+// Compares two pictures of the same size; when they differ and `diff_png` is given,
+// writes expected | actual | differing pixels in red, side by side.
+DiffReport diff_pictures(const Picture& expected, const Picture& actual, const fs::path& diff_png = {});
+
+// A scratch folder, removed with everything in it at the end unless E2E_KEEP is set.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs a command line through /bin/sh with DISPLAY set; returns the exit status and
+// what it printed on standard output.
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+CommandResult run_command(const std::string& command, const std::string& display = {});
+std::string shell_quote(const std::string& text);
+
+// A private X server (Xvfb 1600 x 1000 x 24 on the first free display from :91).
+class XServer {
+ public:
+  XServer();
+  ~XServer();
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+  bool ok() const { return display_ != nullptr; }
+  const std::string& name() const { return name_; }
+  // The whole screen.
+  Picture screenshot();
+  // Client area of a window, in screen coordinates; nullopt when it is gone.
+  std::optional<Rect> client_rect(unsigned long window);
+  std::string window_title(unsigned long window);
+  bool window_viewable(unsigned long window);
+  // Asks the window to close as a window manager's close box does (WM_DELETE_WINDOW).
+  void send_close_request(unsigned long window);
+  // Runs xdotool with `arguments`.
+  CommandResult xdotool(const std::string& arguments);
+  // Visible windows of a process.
+  std::vector<unsigned long> windows_of(pid_t pid);
+
+ private:
+  struct Xlib;
+  std::unique_ptr<Xlib> xlib_;
+  void* display_ = nullptr;
+  pid_t server_ = -1;
+  std::string name_;
+};
+
+// One run of Tessary.exe: started with the given arguments in `workdir`, standard
+// input from a pipe this object holds, output into `log_dir`. Killed and reaped when
+// destroyed if still running.
+class Process {
+ public:
+  Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
+          const fs::path& log_dir);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  pid_t pid() const { return pid_; }
+  // Exit status when it ended within `seconds` (a signal gives 128 + signal number);
+  // nullopt while it still runs.
+  std::optional<int> wait_exit(double seconds);
+  bool running();
+  void write_stdin(const std::string& bytes);
+  void close_stdin();
+  // Waits for a visible window of this process whose client area is at least
+  // min_width wide (0 = any); 0 when none came.
+  unsigned long wait_window(double seconds, int min_width = 0);
+  // Waits for a visible window of the process other than `except`.
+  unsigned long wait_other_window(unsigned long except, double seconds);
+  std::string log() const;
+  void kill_now();
+
+ private:
+  XServer& x_;
+  pid_t pid_ = -1;
+  int stdin_fd_ = -1;
+  std::optional<int> status_;
+  fs::path log_path_;
+};
+
+// Path of the built program and the repository's files.
+fs::path tessary_exe();
+fs::path source_dir();
+
+// A running editing session: Xvfb, a scratch folder with `work/` as the working
+// directory, Tessary on a picture written there, and input in client coordinates.
+class Session {
+ public:
+  Session();
+  ~Session();
+  // Writes `picture` as work/<name> (BMP) and starts the program on it; with `logo`
+  // the working folder also holds the panel logo. Fails the test when the editing
+  // window does not come up.
+  void start(const Picture& picture, const std::string& name = "pic.bmp", bool logo = false);
+  // Starts on a picture file already in the working folder, which the program shows
+  // at width x height (after its own scaling).
+  void start_file(const std::string& name, int width, int height);
+
+  XServer& x() { return *x_; }
+  Process& app() { return *app_; }
+  const fs::path& root() const { return tmp_.path(); }
+  fs::path work() const { return tmp_.path() / "work"; }
+  unsigned long window() const { return window_; }
+  const Rect& client() const { return client_; }
+  int picture_width() const { return picture_width_; }
+  int picture_top() const { return picture_top_; }
+  Rect picture_rect() const;  // client coordinates of the picture
+
+  // Input, in client coordinates.
+  void move(int x, int y);
+  void press(int button);
+  void release(int button);
+  void click(int x, int y, int button = 1);
+  void key_down(const std::string& key);
+  void key_up(const std::string& key);
+  void wheel(int x, int y, int notches);  // positive = away from the user
+  // Moves the pointer onto a spot of the panel where no row or swatch is.
+  void park();
+
+  // Client area now.
+  Picture shot();
+  // Polls until two shots in a row agree (bounded); returns the last one.
+  Picture settle(double seconds = 8);
+  // Waits until `region` differs from `before`, then settles; nullopt on timeout.
+  std::optional<Picture> wait_change(const Picture& before, const Rect& region, double seconds = 10);
+  // Lets the program handle what is queued when no visible change is expected.
+  Picture quiet(double seconds = 0.4);
+
+  // Panel actions (left click on a row or swatch), each waiting until `watch`
+  // changed when given.
+  void click_row(int row);
+  Rect row_rect(int row) const;    // whole row, frame centre lines
+  Rect value_box(int row) const;   // the value text box
+  Rect swatch_rect(int slot) const;
+  Rect outline_sample() const;
+  Rect fill_sample() const;
+  // Clicks "save" and dismisses the message box; returns the box's title.
+  std::string save_and_confirm(Picture* box_shot = nullptr);
+
+  // Writes a picture into the scratch folder for a failing test to look at.
+  void keep(const std::string& name, const Picture& picture);
+
+ private:
+  TempDir tmp_;
+  std::unique_ptr<XServer> x_;
+  std::unique_ptr<Process> app_;
+  unsigned long window_ = 0;
+  Rect client_;
+  int picture_width_ = 0;
+  int picture_top_ = 0;
+  int picture_height_ = 0;
+};
+
+}  // namespace e2e

@@ -1,12 +1,20 @@
 // The graphics window on a real (virtual) display: its size, what it shows, and the
 // mouse messages that real pointer input turns into.
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "app/fatal_message.h"
+#include "app/texts.h"
 #include "drawing/gfx_drawing.h"
 #include "graphics/graph_context.h"
 #include "graphics/graph_wnd.h"
@@ -17,6 +25,96 @@
 namespace {
 
 using namespace std::chrono_literals;
+
+// The same program started again as a child plays one part, chosen by this variable:
+// "close" serves a window until it ends the process; "message" shows a refusal and
+// then exits with status 7.
+[[maybe_unused]] const bool child_ran = [] {
+  const char* part = std::getenv("TESSARY_WINDOW_CHILD");
+  if (part == nullptr) return false;
+  if (std::strcmp(part, "close") == 0) {
+    gfx_open_window(240, 100, 0);
+    for (;;) gfx_next_mouse_msg();
+  }
+  if (std::strcmp(part, "message") == 0) {
+    show_fatal_message(texts::msg_unreadable_picture);
+    std::exit(7);
+  }
+  std::exit(99);
+}();
+
+enum class ChildInput { null_device, pipe_with_byte, empty_pipe };
+
+struct Child {
+  pid_t pid = 0;
+  int input = -1;  // write end of the child's standard input, when a pipe
+};
+
+Child start_child(const char* part, ChildInput input) {
+  Child child;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  int ends[2] = {-1, -1};
+  if (input == ChildInput::null_device) {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  } else {
+    if (pipe(ends) != 0) return child;
+    posix_spawn_file_actions_adddup2(&actions, ends[0], 0);
+    posix_spawn_file_actions_addclose(&actions, ends[1]);
+  }
+  std::vector<std::string> env_text;
+  for (char** e = environ; *e != nullptr; ++e) env_text.emplace_back(*e);
+  env_text.push_back(std::string("TESSARY_WINDOW_CHILD=") + part);
+  std::vector<char*> env;
+  for (auto& text : env_text) env.push_back(text.data());
+  env.push_back(nullptr);
+  const std::string self = test_display::self_path();
+  char* args[] = {const_cast<char*>(self.c_str()), nullptr};
+  posix_spawn(&child.pid, self.c_str(), &actions, nullptr, args, env.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (ends[0] >= 0) {
+    close(ends[0]);
+    child.input = ends[1];
+    if (input == ChildInput::pipe_with_byte) {
+      const char byte = 'x';
+      EXPECT_EQ(write(child.input, &byte, 1), 1);
+    }
+  }
+  return child;
+}
+
+// Waits for the child to end; its exit status, or -1 when it is still running after
+// `limit` (then it is killed).
+int child_status(Child& child, std::chrono::milliseconds limit) {
+  int status = 0;
+  bool ended = test_display::wait_until([&] { return waitpid(child.pid, &status, WNOHANG) == child.pid; }, limit);
+  if (!ended) {
+    kill(child.pid, SIGKILL);
+    waitpid(child.pid, &status, 0);
+  }
+  if (child.input >= 0) close(child.input);
+  if (!ended) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// CPU time the process has used, in clock ticks.
+long cpu_ticks(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t after_name = text.rfind(')');
+  if (after_name == std::string::npos) return -1;
+  std::vector<std::string> fields;
+  size_t at = after_name + 2;
+  while (at < text.size()) {
+    const size_t end = text.find(' ', at);
+    fields.push_back(text.substr(at, end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  // Fields after the name start at the state (field 3); utime and stime are 14 and 15.
+  if (fields.size() < 13) return -1;
+  return std::atol(fields[11].c_str()) + std::atol(fields[12].c_str());
+}
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -94,6 +192,206 @@ TEST_F(WindowTest, SolidRectShowsAtItsPlace) {
   EXPECT_EQ(shot.at(g.x + 9, g.y + 20), 0u);
   EXPECT_EQ(shot.at(g.x + 60, g.y + 39), 0u);
   EXPECT_EQ(shot.at(g.x + 10, g.y + 40), 0u);
+}
+
+TEST_F(WindowTest, CtrlDragCarriesCtrlAndButtonOnEveryMessage) {
+  const unsigned long id = open(300, 200);
+  const std::string window = std::to_string(id);
+  xdotool("windowfocus --sync " + window);
+  xdotool("mousemove --sync --window " + window + " 30 40");
+  gfx_clear_mouse_queue();
+  xdotool("keydown ctrl mousedown 1 mousemove --sync --window " + window + " 60 70 mouseup 1 keyup ctrl");
+  const std::vector<MOUSEMSG> got = read_until(WM_LBUTTONUP, true);
+  ASSERT_GE(got.size(), 3u);
+  EXPECT_EQ(got.front().message, WM_LBUTTONDOWN);
+  EXPECT_EQ(got.front().x, 30);
+  EXPECT_EQ(got.front().y, 40);
+  EXPECT_EQ(got.back().message, WM_LBUTTONUP);
+  EXPECT_FALSE(got.back().left_button);
+  EXPECT_EQ(got.back().x, 60);
+  EXPECT_EQ(got.back().y, 70);
+  bool moved = false;
+  for (const MOUSEMSG& msg : got) {
+    EXPECT_TRUE(msg.ctrl) << std::hex << msg.message;
+    EXPECT_FALSE(msg.shift);
+    if (msg.message == WM_MOUSEMOVE) {
+      moved = true;
+      EXPECT_TRUE(msg.left_button);
+    }
+  }
+  EXPECT_TRUE(moved);
+}
+
+TEST_F(WindowTest, DoubleClickIsDownUpDoubleClickUp) {
+  const unsigned long id = open(300, 200);
+  xdotool("mousemove --sync --window " + std::to_string(id) + " 100 50");
+  gfx_clear_mouse_queue();
+  xdotool("click --repeat 2 --delay 80 1");
+  std::vector<MOUSEMSG> got = read_until(WM_LBUTTONDBLCLK);
+  const std::vector<MOUSEMSG> last = read_until(WM_LBUTTONUP);
+  got.insert(got.end(), last.begin(), last.end());
+  ASSERT_EQ(got.size(), 4u);
+  const uint32_t expected[] = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(got[i].message, expected[i]) << i;
+    EXPECT_EQ(got[i].left_button, i % 2 == 0) << i;
+    EXPECT_EQ(got[i].x, 100);
+    EXPECT_EQ(got[i].y, 50);
+  }
+}
+
+TEST_F(WindowTest, WheelNotchesAreOneHundredTwentyAtThePointer) {
+  const unsigned long id = open(300, 200);
+  xdotool("mousemove --sync --window " + std::to_string(id) + " 123 77");
+  gfx_clear_mouse_queue();
+  xdotool("click 4");
+  std::vector<MOUSEMSG> got = read_until(WM_MOUSEWHEEL);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].wheel_delta, 120);
+  EXPECT_EQ(got[0].x, 123);
+  EXPECT_EQ(got[0].y, 77);
+  xdotool("click 5");
+  got = read_until(WM_MOUSEWHEEL);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].wheel_delta, -120);
+}
+
+TEST_F(WindowTest, RightClickHasItsOwnMessages) {
+  const unsigned long id = open(300, 200);
+  xdotool("mousemove --sync --window " + std::to_string(id) + " 7 8");
+  gfx_clear_mouse_queue();
+  xdotool("click 3");
+  const std::vector<MOUSEMSG> got = read_until(WM_RBUTTONUP);
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].message, WM_RBUTTONDOWN);
+  EXPECT_TRUE(got[0].right_button);
+  EXPECT_FALSE(got[0].left_button);
+  EXPECT_EQ(got[1].message, WM_RBUTTONUP);
+  EXPECT_FALSE(got[1].right_button);
+}
+
+TEST_F(WindowTest, QueueDropsTheSixtyFourthMoveAndTakesMoreAfterARead) {
+  const unsigned long id = open(300, 200);
+  const std::string window = std::to_string(id);
+  xdotool("mousemove --sync --window " + window + " 0 0");
+  test_display::wait_until([] { return false; }, 200ms);
+  gfx_clear_mouse_queue();
+  std::string moves;
+  for (int x = 1; x <= 70; ++x) moves += " mousemove --sync --window " + window + " " + std::to_string(x) + " 5";
+  xdotool(moves);
+  Canvas::GraphWnd& wnd = Canvas::graph_window();
+  test_display::wait_until([&] { return wnd.mouse_queue().is_full(); }, 3s);
+  test_display::wait_until([] { return false; }, 200ms);
+  ASSERT_EQ(wnd.mouse_queue().count(), 63u);
+  for (int x = 1; x <= 10; ++x) ASSERT_EQ(gfx_next_mouse_msg().x, x);
+  xdotool("mousemove --sync --window " + window + " 200 6");
+  test_display::wait_until([&] { return wnd.mouse_queue().count() == 54; }, 3s);
+  for (int x = 11; x <= 63; ++x) ASSERT_EQ(gfx_next_mouse_msg().x, x);
+  const MOUSEMSG after = gfx_next_mouse_msg();
+  EXPECT_EQ(after.x, 200);
+  EXPECT_EQ(after.y, 6);
+}
+
+TEST_F(WindowTest, ReaderWaitsForTheNextMessage) {
+  const unsigned long id = open(300, 200);
+  xdotool("mousemove --sync --window " + std::to_string(id) + " 10 10");
+  test_display::wait_until([] { return false; }, 200ms);
+  gfx_clear_mouse_queue();
+  std::thread mover([&] {
+    std::this_thread::sleep_for(300ms);
+    xdotool("mousemove --window " + std::to_string(id) + " 44 55");
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const MOUSEMSG msg = gfx_next_mouse_msg();
+  const auto waited = std::chrono::steady_clock::now() - start;
+  mover.join();
+  EXPECT_EQ(msg.message, WM_MOUSEMOVE);
+  EXPECT_EQ(msg.x, 44);
+  EXPECT_EQ(msg.y, 55);
+  EXPECT_GE(waited, 250ms);
+}
+
+TEST_F(WindowTest, FlushShowsDirectPixelWritesAndOnlyThen) {
+  const unsigned long id = open(120, 80);
+  const test_display::Geometry g = test_display::window_geometry(id);
+  uint32_t* pixels = gfx_pixels(nullptr);
+  ASSERT_NE(pixels, nullptr);
+  pixels[30 * 120 + 40] = 0x123456;
+  gfx_solid_rect(100, 70, 101, 71);  // drawing elsewhere shows only its own place
+  test_display::wait_until([] { return false; }, 300ms);
+  test_display::Screenshot shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 100, g.y + 70), 0xFFFFFFu);
+  EXPECT_EQ(shot.at(g.x + 40, g.y + 30), 0u);
+  gfx_flush();
+  shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 40, g.y + 30), 0x123456u);
+}
+
+TEST_F(WindowTest, BatchedDrawingWaitsForTheEndOfTheBatch) {
+  const unsigned long id = open(120, 80);
+  const test_display::Geometry g = test_display::window_geometry(id);
+  Canvas::DrawOnWnd& device = Canvas::window_device();
+  device.begin_batch();
+  gfx_solid_rect(10, 10, 19, 19);
+  gfx_solid_rect(50, 50, 59, 59);
+  test_display::wait_until([] { return false; }, 300ms);
+  test_display::Screenshot shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 10, g.y + 10), 0u);
+  device.end_batch_rect(10, 10, 19, 19);
+  shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 10, g.y + 10), 0xFFFFFFu);
+  EXPECT_EQ(shot.at(g.x + 19, g.y + 19), 0xFFFFFFu);
+  EXPECT_EQ(shot.at(g.x + 50, g.y + 50), 0u);
+  device.begin_batch();
+  device.end_batch();
+  shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 59, g.y + 59), 0xFFFFFFu);
+}
+
+TEST_F(WindowTest, TitleIsTheProgramNameAndCaptionsChangeIt) {
+  open(200, 30);
+  EXPECT_EQ(platform::executable_title(), "graphics_window_test");
+  gfx_set_window_caption(texts::caption_initialising);
+  const unsigned long id = test_display::find_window("Vorlane .*");
+  ASSERT_NE(id, 0u);
+  const std::string name = test_display::run("xprop -id " + std::to_string(id) + " _NET_WM_NAME");
+  EXPECT_NE(name.find("\"Vorlane      初始化中...\""), std::string::npos) << name;
+}
+
+TEST_F(WindowTest, CloseBoxEndsTheProcessWithStatusZero) {
+  Child child = start_child("close", ChildInput::null_device);
+  const unsigned long id = test_display::find_window(platform::executable_title());
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(test_display::send_close_request(id));
+  EXPECT_EQ(child_status(child, 10s), 0);
+}
+
+TEST_F(WindowTest, KeyInTheMessageWindowEndsTheWait) {
+  Child child = start_child("message", ChildInput::null_device);
+  const unsigned long id = test_display::find_window(platform::executable_title());
+  ASSERT_NE(id, 0u);
+  // End of input on standard input neither ends the wait nor makes it spin.
+  const long before = cpu_ticks(child.pid);
+  std::this_thread::sleep_for(1s);
+  const long after = cpu_ticks(child.pid);
+  EXPECT_LT(after - before, 20);
+  int status = 0;
+  EXPECT_EQ(waitpid(child.pid, &status, WNOHANG), 0) << "the wait ended without a key";
+  xdotool("windowfocus --sync " + std::to_string(id) + " key space");
+  EXPECT_EQ(child_status(child, 10s), 7);
+}
+
+TEST_F(WindowTest, ByteOnStandardInputEndsTheWait) {
+  Child child = start_child("message", ChildInput::pipe_with_byte);
+  EXPECT_EQ(child_status(child, 20s), 7);
+}
+
+TEST_F(WindowTest, ClosingTheMessageWindowEndsTheProcess) {
+  Child child = start_child("message", ChildInput::empty_pipe);
+  const unsigned long id = test_display::find_window(platform::executable_title());
+  ASSERT_NE(id, 0u);
+  ASSERT_TRUE(test_display::send_close_request(id));
+  EXPECT_EQ(child_status(child, 10s), 0);
 }
 
 }  // namespace

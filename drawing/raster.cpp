@@ -1,0 +1,303 @@
+#include "drawing/raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace raster {
+
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr uint32_t kRgb = 0x00FFFFFFu;
+
+// The platform's geometric dash patterns, in units of the pen width.
+constexpr uint32_t kDashed[] = {3, 1};
+constexpr uint32_t kDotted[] = {1, 1};
+constexpr uint32_t kDashDot[] = {3, 1, 1, 1};
+constexpr uint32_t kDashDotDot[] = {3, 1, 1, 1, 1, 1};
+
+inline void put(uint32_t* pixel, int32_t rop, uint32_t color) {
+  *pixel = rop == ROP2_COPY ? color : apply_rop(rop, *pixel, color);
+}
+
+}  // namespace
+
+ClipBox clip_box(const IMAGE& image) {
+  ClipBox box;
+  if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) return box;
+  box.left = 0;
+  box.top = 0;
+  box.right = image.width - 1;
+  box.bottom = image.height - 1;
+  if (image.clip_on) {
+    box.left = std::max(box.left, std::min(image.clip_left, image.clip_right));
+    box.right = std::min(box.right, std::max(image.clip_left, image.clip_right));
+    box.top = std::max(box.top, std::min(image.clip_top, image.clip_bottom));
+    box.bottom = std::min(box.bottom, std::max(image.clip_top, image.clip_bottom));
+  }
+  return box;
+}
+
+uint32_t apply_rop(int32_t rop, uint32_t d, uint32_t p) {
+  uint32_t result;
+  switch (rop) {
+    case 1: result = 0; break;
+    case 2: result = ~(d | p); break;
+    case 3: result = d & ~p; break;
+    case 4: result = ~p; break;
+    case 5: result = p & ~d; break;
+    case 6: result = ~d; break;
+    case 7: result = d ^ p; break;
+    case 8: result = ~(d & p); break;
+    case 9: result = d & p; break;
+    case 10: result = ~(d ^ p); break;
+    case 11: result = d; break;
+    case 12: result = d | ~p; break;
+    case 14: result = p | ~d; break;
+    case 15: result = p | d; break;
+    case 16: result = kRgb; break;
+    default: result = p; break;
+  }
+  return result & kRgb;
+}
+
+Brush solid_brush(COLORREF color) {
+  Brush brush;
+  brush.kind = Brush::kSolid;
+  brush.color = swap_red_blue(color) & kRgb;
+  return brush;
+}
+
+Brush fill_brush(const IMAGE& image) {
+  Brush brush;
+  const FILLSTYLE& style = image.fill_style;
+  switch (style.style) {
+    case 0:
+      return solid_brush(image.fill_color);
+    case 2:
+      brush.kind = Brush::kHatch;
+      brush.color = swap_red_blue(image.fill_color) & kRgb;
+      brush.back = swap_red_blue(image.bk_color) & kRgb;
+      brush.paint_gaps = image.bk_mode != BK_TRANSPARENT;
+      brush.hatch = style.hatch;
+      return brush;
+    case 3:
+    case 5:
+      if (style.pattern == nullptr || style.pattern->pixels == nullptr) return brush;
+      // A two-colour tile takes its colours from the text and background colours.
+      brush.kind = style.style == 3 ? Brush::kTwoColour : Brush::kColourTile;
+      brush.color = swap_red_blue(image.text_color) & kRgb;
+      brush.back = swap_red_blue(image.bk_color) & kRgb;
+      brush.tile = style.pattern;
+      return brush;
+    default:
+      return brush;
+  }
+}
+
+// Tile lines: horizontal on tile row 0, vertical on column 0, the forward diagonal
+// through (0, 0)-(7, 7), the backward one through (7, 0)-(0, 7). The two diagonals
+// of the cross never share a pixel.
+bool hatch_bit(int32_t hatch, int32_t x, int32_t y) {
+  x &= 7;
+  y &= 7;
+  switch (hatch) {
+    case 0: return y == 0;
+    case 1: return x == 0;
+    case 2: return x == y;
+    case 3: return x + y == 7;
+    case 4: return x == 0 || y == 0;
+    case 5: return x == y || x + y == 7;
+    default: return false;
+  }
+}
+
+void paint_span(IMAGE& image, const ClipBox& clip, int32_t rop, const Brush& brush, int64_t y, int64_t x0,
+                int64_t x1) {
+  if (brush.kind == Brush::kNone || y < clip.top || y > clip.bottom) return;
+  if (x0 > x1) std::swap(x0, x1);
+  const int32_t from = static_cast<int32_t>(std::max<int64_t>(x0, clip.left));
+  const int32_t to = static_cast<int32_t>(std::min<int64_t>(x1, clip.right));
+  if (from > to) return;
+  const int32_t row = static_cast<int32_t>(y);
+  uint32_t* line = image.pixels + static_cast<size_t>(row) * image.width;
+  switch (brush.kind) {
+    case Brush::kSolid:
+      if (rop == ROP2_COPY) {
+        std::fill(line + from, line + to + 1, brush.color);
+      } else {
+        for (int32_t x = from; x <= to; ++x) line[x] = apply_rop(rop, line[x], brush.color);
+      }
+      break;
+    case Brush::kHatch:
+      for (int32_t x = from; x <= to; ++x) {
+        if (hatch_bit(brush.hatch, x, row)) {
+          put(line + x, rop, brush.color);
+        } else if (brush.paint_gaps) {
+          put(line + x, rop, brush.back);
+        }
+      }
+      break;
+    case Brush::kTwoColour:
+    case Brush::kColourTile: {
+      const IMAGE& tile = *brush.tile;
+      const uint32_t* tile_row = tile.pixels + static_cast<size_t>(row % tile.height) * tile.width;
+      for (int32_t x = from; x <= to; ++x) {
+        const uint32_t source = tile_row[x % tile.width] & kRgb;
+        uint32_t color = source;
+        if (brush.kind == Brush::kTwoColour) color = source == 0 ? brush.color : brush.back;
+        put(line + x, rop, color);
+      }
+      break;
+    }
+    case Brush::kNone:
+      break;
+  }
+}
+
+void paint_rect(IMAGE& image, const ClipBox& clip, int32_t rop, const Brush& brush, int64_t left, int64_t top,
+                int64_t right, int64_t bottom) {
+  if (top > bottom) std::swap(top, bottom);
+  const int64_t from = std::max<int64_t>(top, clip.top);
+  const int64_t to = std::min<int64_t>(bottom, clip.bottom);
+  for (int64_t y = from; y <= to; ++y) paint_span(image, clip, rop, brush, y, left, right);
+}
+
+DashWalker::DashWalker(const DashPattern& pattern) : pattern_(pattern) {
+  uint64_t sum = 0;
+  for (int32_t i = 0; i < pattern_.count; ++i) sum += static_cast<uint64_t>(pattern_.lengths[i]) * pattern_.unit;
+  if (sum == 0) {
+    pattern_.count = 0;
+    return;
+  }
+  // An odd number of entries swaps on and off in the second round.
+  period_ = pattern_.count % 2 == 1 ? 2 * sum : sum;
+  enter(0, true);
+}
+
+void DashWalker::enter(int32_t index, bool on) {
+  for (;;) {
+    index_ = index;
+    on_ = on;
+    left_ = static_cast<uint64_t>(pattern_.lengths[index]) * pattern_.unit;
+    if (left_ > 0) return;
+    index = (index + 1) % pattern_.count;
+    on = !on;
+  }
+}
+
+void DashWalker::step() {
+  if (pattern_.count == 0) return;
+  if (--left_ == 0) enter((index_ + 1) % pattern_.count, !on_);
+}
+
+void DashWalker::skip(uint64_t steps) {
+  if (pattern_.count == 0) return;
+  steps %= period_;
+  while (steps >= left_) {
+    steps -= left_;
+    enter((index_ + 1) % pattern_.count, !on_);
+  }
+  left_ -= steps;
+}
+
+Pen pen_of(const IMAGE& image, double scale) {
+  Pen pen;
+  const LINESTYLE& style = image.line_style;
+  const int32_t kind = style.style & 0xF;
+  pen.ends = style.style & kEndsMask;
+  pen.joins = style.style & kJoinsMask;
+  const double width = std::clamp(std::max(1, style.thickness) * std::fabs(scale), 1.0, 1.0e6);
+  pen.width = static_cast<int32_t>(std::lround(width));
+  pen.color = swap_red_blue(image.line_color) & kRgb;
+  const uint32_t unit = static_cast<uint32_t>(pen.width);
+  switch (kind) {
+    case 1: pen.dash = {kDashed, 2, unit}; break;
+    case 2: pen.dash = {kDotted, 2, unit}; break;
+    case 3: pen.dash = {kDashDot, 4, unit}; break;
+    case 4: pen.dash = {kDashDotDot, 6, unit}; break;
+    case 5: pen.visible = false; break;
+    case 7:
+      // A user pattern without entries leaves no pen at all.
+      if (style.pattern == nullptr || style.count <= 0) {
+        pen.visible = false;
+      } else {
+        pen.dash = {style.pattern, style.count, 1};
+      }
+      break;
+    default: break;
+  }
+  return pen;
+}
+
+void thin_line(IMAGE& image, const ClipBox& clip, int32_t rop, uint32_t color, int64_t x1, int64_t y1, int64_t x2,
+               int64_t y2, DashWalker* dash) {
+  const int64_t dx = x2 - x1;
+  const int64_t dy = y2 - y1;
+  const uint64_t adx = static_cast<uint64_t>(dx < 0 ? -dx : dx);
+  const uint64_t ady = static_cast<uint64_t>(dy < 0 ? -dy : dy);
+  const bool x_major = adx >= ady;
+  const uint64_t steps = x_major ? adx : ady;
+  if (steps == 0) return;
+  if (clip.empty()) {
+    if (dash != nullptr) dash->skip(steps);
+    return;
+  }
+  const int64_t major_start = x_major ? x1 : y1;
+  const int64_t minor_start = x_major ? y1 : x1;
+  const int64_t major_sign = (x_major ? dx : dy) < 0 ? -1 : 1;
+  const int64_t minor_sign = (x_major ? dy : dx) < 0 ? -1 : 1;
+  const uint64_t major_len = steps;
+  const uint64_t minor_len = x_major ? ady : adx;
+  const int64_t major_lo = x_major ? clip.left : clip.top;
+  const int64_t major_hi = x_major ? clip.right : clip.bottom;
+  const int64_t minor_lo = x_major ? clip.top : clip.left;
+  const int64_t minor_hi = x_major ? clip.bottom : clip.right;
+
+  // Step i covers major = start + sign * i and minor = start + sign * round(i * minor_len / major_len),
+  // halves rounded away from the start point.
+  int64_t first, last;
+  const int64_t last_step = static_cast<int64_t>(steps) - 1;
+  if (major_sign > 0) {
+    first = std::max<int64_t>(0, major_lo - major_start);
+    last = std::min<int64_t>(last_step, major_hi - major_start);
+  } else {
+    first = std::max<int64_t>(0, major_start - major_hi);
+    last = std::min<int64_t>(last_step, major_start - major_lo);
+  }
+  if (first > last) {
+    if (dash != nullptr) dash->skip(steps);
+    return;
+  }
+  if (dash != nullptr) dash->skip(static_cast<uint64_t>(first));
+
+  const uint64_t denominator = 2 * major_len;
+  const uint64_t increment = 2 * minor_len;
+  const Wide numerator = static_cast<Wide>(2) * static_cast<uint64_t>(first) * minor_len + major_len;
+  int64_t offset = static_cast<int64_t>(numerator / denominator);
+  uint64_t remainder = static_cast<uint64_t>(numerator % denominator);
+
+  const int32_t width = image.width;
+  uint32_t* const pixels = image.pixels;
+  int64_t i = first;
+  for (; i <= last; ++i) {
+    const int64_t minor = minor_start + minor_sign * offset;
+    if (minor_sign > 0 ? minor > minor_hi : minor < minor_lo) break;
+    if ((dash == nullptr || dash->on()) && minor >= minor_lo && minor <= minor_hi) {
+      const int64_t major = major_start + major_sign * i;
+      const int64_t x = x_major ? major : minor;
+      const int64_t y = x_major ? minor : major;
+      put(pixels + static_cast<size_t>(y) * width + x, rop, color);
+    }
+    if (dash != nullptr) dash->step();
+    remainder += increment;
+    if (remainder >= denominator) {
+      remainder -= denominator;
+      ++offset;
+    }
+  }
+  if (dash != nullptr) dash->skip(static_cast<uint64_t>(last_step - i + 1));
+}
+
+}  // namespace raster

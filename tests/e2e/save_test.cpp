@@ -1,0 +1,98 @@
+// Saving: numbered files named after the picture, the colour transform's full cycle,
+// and a save that cannot be written.
+#include <gtest/gtest.h>
+
+#include "e2e_model.h"
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+// Every pixel its own colour, no grey, no symmetry.
+Picture colourful() {
+  Picture p(120, 90);
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) p.set(x, y, rgb((x * 2 + 7) & 0xFF, (y * 3 + 50) & 0xFF, (x * y + 11) & 0xFF));
+  return p;
+}
+
+Picture transformed(const Picture& p, int step) {
+  Picture out = p;
+  for (uint32_t& v : out.pixels) {
+    uint32_t r = (v >> 16) & 0xFF, g = (v >> 8) & 0xFF, b = v & 0xFF;
+    if (step == 0 || step == 1)
+      v = rgb(b, r, g);
+    else if (step == 2 || step == 5)
+      v = rgb(255 - r, 255 - g, 255 - b);
+    else
+      v = rgb(g, b, r);
+  }
+  return out;
+}
+
+const char SAVE_CAPTION[] = "\xE4\xBF\x9D\xE5\xAD\x98\xE5\x9B\xBE\xE7\x89\x87";  // 保存图片 in UTF-8
+
+void expect_file(const Session& s, const std::string& name, const Picture& want) {
+  auto saved = read_bmp(s.work() / name);
+  ASSERT_TRUE(saved.has_value()) << name << " missing or not a BMP";
+  DiffReport d = diff_pictures(want, *saved, s.root() / (name + "-diff.png"));
+  EXPECT_TRUE(d.same()) << name << ": " << d.describe();
+}
+
+TEST(Save, SixColourTransformsGiveBackEveryPixelAndSavesCountUp) {
+  Session s;
+  const Picture original = colourful();
+  ASSERT_NO_FATAL_FAILURE(s.start(original, "cat.photo.bmp"));
+  EXPECT_EQ(s.save_and_confirm(), SAVE_CAPTION);
+  ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_0.bmp", original));
+
+  Picture want = original;
+  for (int step = 0; step < 6; ++step) {
+    Picture before = s.settle();
+    s.click_row(5);
+    ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << "press " << step + 1 << " changed nothing";
+    want = transformed(want, step);
+    EXPECT_TRUE(shows_picture(picture_area(s, s.settle()), want)) << "after press " << step + 1;
+  }
+  EXPECT_EQ(want, original);
+  EXPECT_EQ(s.save_and_confirm(), SAVE_CAPTION);
+  ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_1.bmp", original));
+  ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_0.bmp", original));
+
+  // A transformed picture is saved as transformed.
+  Picture before = s.settle();
+  s.click_row(5);
+  ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value());
+  s.save_and_confirm();
+  ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_2.bmp", transformed(original, 0)));
+}
+
+TEST(Save, AFailedSaveIsReportedAndKeepsItsNumber) {
+  Session s;
+  const Picture original = colourful();
+  fs::create_directories(s.work());
+  // The file name is taken by a folder, so the file cannot be written.
+  fs::create_directory(s.work() / "pic_0.bmp");
+  ASSERT_NO_FATAL_FAILURE(s.start(original));
+  Picture failed_box;
+  EXPECT_EQ(s.save_and_confirm(&failed_box), SAVE_CAPTION);
+  EXPECT_TRUE(fs::is_directory(s.work() / "pic_0.bmp"));
+  EXPECT_FALSE(fs::exists(s.work() / "pic_1.bmp")) << "a failed save advanced the number";
+
+  fs::remove(s.work() / "pic_0.bmp");
+  Picture saved_box;
+  EXPECT_EQ(s.save_and_confirm(&saved_box), SAVE_CAPTION);
+  ASSERT_NO_FATAL_FAILURE(expect_file(s, "pic_0.bmp", original));
+  EXPECT_NE(failed_box, saved_box) << "the failed save showed the same message as a successful one";
+  if (failed_box == saved_box) {
+    s.keep("failed-box.png", failed_box);
+    s.keep("saved-box.png", saved_box);
+  }
+
+  s.save_and_confirm();
+  ASSERT_NO_FATAL_FAILURE(expect_file(s, "pic_1.bmp", original));
+  EXPECT_TRUE(s.app().running()) << "the program ended while saving";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -39,10 +39,20 @@ void fill_box(IMAGE& target, const ClipBox& clip, int64_t x, int64_t y, int64_t 
   const int64_t top = std::max<int64_t>(y, clip.top);
   const int64_t right = std::min<int64_t>(x + width - 1, clip.right);
   const int64_t bottom = std::min<int64_t>(y + height - 1, clip.bottom);
+  if (left > right) return;
   for (int64_t row = top; row <= bottom; ++row) {
     uint32_t* line = target.pixels + row * target.width;
     std::fill(line + left, line + right + 1, pixel);
   }
+}
+
+// A transformed coordinate as a whole pixel, kept far enough from the int64 limits
+// that adding glyph offsets cannot overflow; NaN lands off the image too.
+int64_t to_pixel(double v) {
+  constexpr double kFar = 1e15;
+  if (!(v > -kFar)) return static_cast<int64_t>(-kFar);
+  if (v > kFar) return static_cast<int64_t>(kFar);
+  return std::llround(v);
 }
 
 uint32_t blend(uint32_t under, uint32_t over, uint32_t alpha) {
@@ -63,13 +73,14 @@ void put_glyph(IMAGE& target, const ClipBox& clip, int64_t x, int64_t y, const p
   const int64_t last_col = std::min<int64_t>(mask.width - 1, clip.right - x);
   for (int64_t row = first_row; row <= last_row; ++row) {
     const uint8_t* coverage = mask.coverage.data() + row * mask.width;
-    uint32_t* line = target.pixels + (y + row) * target.width + x;
+    uint32_t* line = target.pixels + (y + row) * target.width;
     for (int64_t col = first_col; col <= last_col; ++col) {
       const uint8_t alpha = coverage[col];
+      uint32_t& out = line[x + col];
       if (alpha == 255) {
-        line[col] = pixel;
+        out = pixel;
       } else if (alpha != 0) {
-        line[col] = blend(line[col], pixel, alpha);
+        out = blend(out, pixel, alpha);
       }
     }
   }
@@ -85,8 +96,8 @@ void draw_text_on_image(IMAGE& target, int32_t x, int32_t y, const char* text) {
 
   // The cell's top-left corner goes through the world transform; glyphs keep their size.
   const float* t = target.transform;
-  const int64_t left = std::llround(static_cast<double>(x) * t[0] + static_cast<double>(y) * t[2] + t[4]);
-  const int64_t top = std::llround(static_cast<double>(x) * t[1] + static_cast<double>(y) * t[3] + t[5]);
+  const int64_t left = to_pixel(static_cast<double>(x) * t[0] + static_cast<double>(y) * t[2] + t[4]);
+  const int64_t top = to_pixel(static_cast<double>(x) * t[1] + static_cast<double>(y) * t[3] + t[5]);
   const int64_t baseline = top + line.ascent;
 
   if (target.bk_mode == BK_OPAQUE) {

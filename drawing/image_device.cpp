@@ -75,13 +75,22 @@ void draw_closed_shape(IMAGE& image, const raster::Region& region, MakePath make
     return;
   }
   std::vector<PointF> path;
-  make_path(path);
+  const bool thin = pen.width <= 1;
+  make_path(thin, path);
+  if (thin && !edge_is_path) raster::trace_pixels(path);
   raster::stroke_path(image, clip, image.rop, pen, path.data(), static_cast<int32_t>(path.size()), true);
 }
 
-void stroke_open(IMAGE& image, const std::vector<PointF>& path) {
+// Strokes an open path; `make_path(fine, path)` builds it, finely for thin pens (curves).
+template <class MakePath>
+void stroke_open(IMAGE& image, MakePath make_path, bool curve) {
   if (image.pixels == nullptr) return;
   const raster::Pen pen = raster::pen_of(image, linear_scale(image));
+  if (!pen.visible) return;
+  const bool thin = pen.width <= 1;
+  std::vector<PointF> path;
+  make_path(thin, path);
+  if (thin && curve) raster::trace_pixels(path);
   raster::stroke_path(image, raster::clip_box(image), image.rop, pen, path.data(), static_cast<int32_t>(path.size()),
                       false);
 }
@@ -379,7 +388,7 @@ void DrawOnImg::fill_circle(int32_t x, int32_t y, int32_t radius) {
   const PointF a = to_device_pixel(image, x - r, y - r);
   const PointF b = to_device_pixel(image, x + r, y + r);
   const BoxF box = {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-  draw_closed_shape(image, raster::EllipseRegion(box), [&](std::vector<PointF>& path) { raster::ellipse_path(box, path); },
+  draw_closed_shape(image, raster::EllipseRegion(box), [&](bool fine, std::vector<PointF>& path) { raster::ellipse_path(box, fine, path); },
                     false);
 }
 
@@ -398,7 +407,7 @@ void DrawOnImg::frame_ellipse(int32_t left, int32_t top, int32_t right, int32_t 
 void DrawOnImg::fill_ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   IMAGE& image = target();
   const BoxF box = device_box(image, left, top, right, bottom);
-  draw_closed_shape(image, raster::EllipseRegion(box), [&](std::vector<PointF>& path) { raster::ellipse_path(box, path); },
+  draw_closed_shape(image, raster::EllipseRegion(box), [&](bool fine, std::vector<PointF>& path) { raster::ellipse_path(box, fine, path); },
                     false);
 }
 
@@ -423,7 +432,7 @@ void DrawOnImg::fill_round_rect(int32_t left, int32_t top, int32_t right, int32_
   const double cw = std::fabs(corner_width * static_cast<double>(m[0]));
   const double ch = std::fabs(corner_height * static_cast<double>(m[3]));
   draw_closed_shape(image, raster::RoundRectRegion(box, cw, ch),
-                    [&](std::vector<PointF>& path) { raster::round_rect_path(box, cw, ch, path); }, false);
+                    [&](bool fine, std::vector<PointF>& path) { raster::round_rect_path(box, cw, ch, fine, path); }, false);
 }
 
 void DrawOnImg::solid_round_rect(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t corner_width,
@@ -440,10 +449,11 @@ void DrawOnImg::draw_arc(const RECT32& box, double start_angle, double end_angle
   POINT32 start, end;
   arc_points(box, start_angle, end_angle, start, end);
   IMAGE& image = target();
-  std::vector<PointF> path;
-  raster::arc_path(device_box(image, box), to_device_pixel(image, start.x, start.y),
-                   to_device_pixel(image, end.x, end.y), path);
-  stroke_open(image, path);
+  const BoxF device = device_box(image, box);
+  const PointF from = to_device_pixel(image, start.x, start.y);
+  const PointF to = to_device_pixel(image, end.x, end.y);
+  stroke_open(image, [&](bool fine, std::vector<PointF>& path) { raster::arc_path(device, from, to, fine, path); },
+              true);
 }
 
 void DrawOnImg::frame_pie(const RECT32& box, double start_angle, double end_angle) {
@@ -458,8 +468,8 @@ void DrawOnImg::fill_pie(const RECT32& box, double start_angle, double end_angle
   const PointF from = to_device_pixel(image, start.x, start.y);
   const PointF to = to_device_pixel(image, end.x, end.y);
   draw_closed_shape(image, raster::PieRegion(device, from, to),
-                    [&](std::vector<PointF>& path) {
-                      raster::arc_path(device, from, to, path);
+                    [&](bool fine, std::vector<PointF>& path) {
+                      raster::arc_path(device, from, to, fine, path);
                       path.push_back({(device.left + device.right) / 2.0, (device.top + device.bottom) / 2.0});
                     },
                     false);
@@ -476,7 +486,7 @@ void DrawOnImg::clear_pie(const RECT32& box, double start_angle, double end_angl
 void DrawOnImg::draw_polyline(const POINT32* points, int32_t count) {
   IMAGE& image = target();
   if (count < 2) return;
-  stroke_open(image, device_points(image, points, count));
+  stroke_open(image, [&](bool, std::vector<PointF>& path) { path = device_points(image, points, count); }, false);
 }
 
 void DrawOnImg::frame_polygon(const POINT32* points, int32_t count) {
@@ -488,7 +498,7 @@ void DrawOnImg::fill_polygon(const POINT32* points, int32_t count) {
   const std::vector<PointF> corners = device_points(image, points, count);
   if (corners.empty()) return;
   draw_closed_shape(image, raster::PolygonRegion(corners, image.poly_fill_mode == FILL_WINDING),
-                    [&](std::vector<PointF>& path) { path = corners; }, true);
+                    [&](bool, std::vector<PointF>& path) { path = corners; }, true);
 }
 
 void DrawOnImg::solid_polygon(const POINT32* points, int32_t count) {

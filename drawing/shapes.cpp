@@ -49,9 +49,9 @@ double normalise_angle(double a) {
   return a < 0 ? a + kTwoPi : a;
 }
 
-int32_t segments_for(double rx, double ry, double sweep) {
+int32_t segments_for(double rx, double ry, double sweep, bool fine) {
   const double perimeter = kTwoPi * std::sqrt((rx * rx + ry * ry) / 2.0) * (sweep / kTwoPi);
-  return static_cast<int32_t>(std::clamp(std::ceil(perimeter / 2.0), 8.0, 4096.0));
+  return static_cast<int32_t>(std::clamp(std::ceil(perimeter / (fine ? 0.5 : 2.0)), 8.0, fine ? 16384.0 : 4096.0));
 }
 
 }  // namespace
@@ -78,6 +78,11 @@ void EllipseRegion::row(int64_t y, std::vector<Span>& out) const {
   out.clear();
   double from, to;
   if (y < top || y > bottom || !extent(static_cast<double>(y), from, to)) return;
+  // A very narrow ellipse centred between two columns still reaches every row of its box.
+  if (first_pixel(from) > last_pixel(to)) {
+    from = std::floor(cx_);
+    to = std::ceil(cx_);
+  }
   add_span(out, first_pixel(from), last_pixel(to));
 }
 
@@ -240,18 +245,18 @@ void outline_region(IMAGE& image, const ClipBox& clip, int32_t rop, uint32_t col
   }
 }
 
-void ellipse_path(const BoxF& box, std::vector<PointF>& out) {
+void ellipse_path(const BoxF& box, bool fine, std::vector<PointF>& out) {
   out.clear();
   const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
   const double rx = (box.right - box.left) / 2.0, ry = (box.bottom - box.top) / 2.0;
-  const int32_t n = segments_for(rx, ry, kTwoPi);
+  const int32_t n = segments_for(rx, ry, kTwoPi, fine);
   for (int32_t i = 0; i < n; ++i) {
     const double t = kTwoPi * i / n;
     out.push_back({cx + rx * std::cos(t), cy - ry * std::sin(t)});
   }
 }
 
-void arc_path(const BoxF& box, PointF start, PointF end, std::vector<PointF>& out) {
+void arc_path(const BoxF& box, PointF start, PointF end, bool fine, std::vector<PointF>& out) {
   out.clear();
   const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
   const double rx = (box.right - box.left) / 2.0, ry = (box.bottom - box.top) / 2.0;
@@ -261,18 +266,19 @@ void arc_path(const BoxF& box, PointF start, PointF end, std::vector<PointF>& ou
   const double from = std::atan2(sy, sx);
   double sweep = normalise_angle(std::atan2(ey, ex) - from);
   if (sweep <= kEps) sweep = kTwoPi;
-  const int32_t n = segments_for(rx, ry, sweep);
+  const int32_t n = segments_for(rx, ry, sweep, fine);
   for (int32_t i = 0; i <= n; ++i) {
     const double t = from + sweep * i / n;
     out.push_back({cx + rx * std::cos(t), cy - ry * std::sin(t)});
   }
 }
 
-void round_rect_path(const BoxF& box, double corner_width, double corner_height, std::vector<PointF>& out) {
+void round_rect_path(const BoxF& box, double corner_width, double corner_height, bool fine,
+                     std::vector<PointF>& out) {
   out.clear();
   const double a = std::clamp(corner_width, 0.0, box.right - box.left) / 2.0;
   const double b = std::clamp(corner_height, 0.0, box.bottom - box.top) / 2.0;
-  const int32_t n = std::max(2, segments_for(a, b, kTwoPi) / 4);
+  const int32_t n = std::max(2, segments_for(a, b, kTwoPi, fine) / 4);
   const PointF centres[4] = {{box.right - a, box.top + b},
                              {box.right - a, box.bottom - b},
                              {box.left + a, box.bottom - b},
@@ -285,6 +291,20 @@ void round_rect_path(const BoxF& box, double corner_width, double corner_height,
       out.push_back({centres[corner].x + a * std::cos(t), centres[corner].y - b * std::sin(t)});
     }
   }
+}
+
+void trace_pixels(std::vector<PointF>& path) {
+  std::vector<PointF> out;
+  out.reserve(path.size());
+  auto near = [](PointF a, PointF b) { return std::fabs(a.x - b.x) <= 1 && std::fabs(a.y - b.y) <= 1; };
+  for (const PointF& p : path) {
+    const PointF q = {std::round(p.x), std::round(p.y)};
+    if (!out.empty() && q.x == out.back().x && q.y == out.back().y) continue;
+    // A pixel whose two neighbours already touch is a doubled corner.
+    while (out.size() >= 2 && near(out[out.size() - 2], q)) out.pop_back();
+    out.push_back(q);
+  }
+  path.swap(out);
 }
 
 void flood_fill(IMAGE& image, const ClipBox& clip, int32_t rop, const Brush& brush, int64_t x, int64_t y,

@@ -85,12 +85,17 @@ void fill_region(IMAGE& image, const ClipBox& clip, int32_t rop, const Brush& br
 // The thin outline of a region: its pixels with a side neighbour outside it.
 void outline_region(IMAGE& image, const ClipBox& clip, int32_t rop, uint32_t color, const Region& region);
 
+// Curve paths. `fine` paths step about half a pixel, for tracing with thin pens;
+// the others step about two pixels, for wide strokes.
 // Closed path along the ellipse inscribed in the box (through the box's edge centres).
-void ellipse_path(const BoxF& box, std::vector<PointF>& out);
+void ellipse_path(const BoxF& box, bool fine, std::vector<PointF>& out);
 // Counter-clockwise (on the screen) elliptic arc from the ray through `start` to the
 // ray through `end`.
-void arc_path(const BoxF& box, PointF start, PointF end, std::vector<PointF>& out);
-void round_rect_path(const BoxF& box, double corner_width, double corner_height, std::vector<PointF>& out);
+void arc_path(const BoxF& box, PointF start, PointF end, bool fine, std::vector<PointF>& out);
+void round_rect_path(const BoxF& box, double corner_width, double corner_height, bool fine, std::vector<PointF>& out);
+// Turns a fine curve path into whole pixels that step to a side or diagonal
+// neighbour each time, without doubled corners, so a thin pen traces it pixel by pixel.
+void trace_pixels(std::vector<PointF>& path);
 
 // Fills the 4-connected area around (x, y) bounded by pixels of `border` (a pixel
 // word) and by the clip box.

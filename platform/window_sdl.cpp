@@ -2,6 +2,7 @@
 // SDL's video subsystem is started, used and stopped on the window thread alone;
 // other threads only push the wake-up event, which SDL allows from any thread.
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -38,6 +39,13 @@ struct NativeWindow::Impl {
   int32_t new_width = 0;
   int32_t new_height = 0;
 
+  // Window thread only: Ctrl and Shift as the window system reported them with the
+  // pointer event being handled, which stays right even before the window has the
+  // keyboard focus.
+  bool event_keys_known = false;
+  bool event_ctrl = false;
+  bool event_shift = false;
+
   std::atomic<bool> present_pending{false};
   std::atomic<bool> open{false};
 
@@ -45,7 +53,46 @@ struct NativeWindow::Impl {
   void thread_main();
   void present(SDL_Window* window, bool whole, std::vector<uint32_t>& staging);
   void handle(const SDL_Event& event, SDL_Window* window, bool& whole_present);
+  void note_system_event(const SDL_SysWMmsg& msg);
+  void fill_keys(PointerEvent& event);
 };
+
+void NativeWindow::Impl::note_system_event(const SDL_SysWMmsg& msg) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (msg.subsystem != SDL_SYSWM_X11) return;
+  const XEvent& x = msg.msg.x11.event;
+  unsigned int state;
+  switch (x.type) {
+    case ButtonPress:
+    case ButtonRelease:
+      state = x.xbutton.state;
+      break;
+    case MotionNotify:
+      state = x.xmotion.state;
+      break;
+    default:
+      return;
+  }
+  event_keys_known = true;
+  event_ctrl = (state & ControlMask) != 0;
+  event_shift = (state & ShiftMask) != 0;
+#else
+  (void)msg;
+#endif
+}
+
+// The system's report of a pointer event comes just before SDL's own event for it.
+void NativeWindow::Impl::fill_keys(PointerEvent& event) {
+  if (event_keys_known) {
+    event.ctrl = event_ctrl;
+    event.shift = event_shift;
+    event_keys_known = false;
+    return;
+  }
+  const SDL_Keymod keys = SDL_GetModState();
+  event.ctrl = (keys & KMOD_CTRL) != 0;
+  event.shift = (keys & KMOD_SHIFT) != 0;
+}
 
 void NativeWindow::Impl::wake() {
   std::lock_guard lock(mutex);
@@ -120,17 +167,14 @@ uint8_t button_number(uint8_t sdl_button) {
   }
 }
 
-void fill_keys(PointerEvent& event) {
-  const SDL_Keymod keys = SDL_GetModState();
-  event.ctrl = (keys & KMOD_CTRL) != 0;
-  event.shift = (keys & KMOD_SHIFT) != 0;
-}
-
 }  // namespace
 
 void NativeWindow::Impl::handle(const SDL_Event& event, SDL_Window* window, bool& whole_present) {
   PointerEvent pointer;
   switch (event.type) {
+    case SDL_SYSWMEVENT:
+      if (event.syswm.msg != nullptr) note_system_event(*event.syswm.msg);
+      break;
     case SDL_MOUSEMOTION:
       pointer.kind = PointerEvent::Kind::move;
       pointer.x = event.motion.x;
@@ -200,6 +244,7 @@ void NativeWindow::Impl::thread_main() {
   uint32_t event_type = 0;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
     event_type = SDL_RegisterEvents(1);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, options.width,
                               options.height, SDL_WINDOW_SHOWN);
   }

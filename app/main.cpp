@@ -1,2 +1,3 @@
-// Placeholder entry until the start-up checks land.
-int main() { return 0; }
+#include "app/entry.h"
+
+int main(int argc, char** argv) { return run_entry(argc, argv); }

@@ -206,7 +206,10 @@ class FreeTypeFace final : public FontFace {
   GlyphMask render(char32_t code, bool antialiased) {
     GlyphMask mask;
     const FT_UInt index = FT_Get_Char_Index(face_, static_cast<FT_ULong>(code));
-    FT_Int32 flags = antialiased ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
+    // Plain pixels are rendered from lightly hinted outlines: full mono hinting doubles
+    // the vertical strokes of CJK glyphs at panel sizes and clogs dense ones such as
+    // 图 into blobs, where light hinting keeps one-pixel strokes.
+    FT_Int32 flags = antialiased ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_LIGHT;
     // Synthesised styles work on outlines, so embedded bitmaps are skipped for them.
     if (size_.bold || size_.italic) flags |= FT_LOAD_NO_BITMAP;
     if (FT_Load_Glyph(face_, index, flags) != 0) return mask;

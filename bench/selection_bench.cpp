@@ -7,13 +7,18 @@
 #include <random>
 
 #include "app/editing_state.h"
+#include "graphics/graph_context.h"
 #include "selection/block_grid.h"
+#include "selection/outline.h"
 #include "selection/region_growing.h"
+#include "selection/stroke.h"
 
 namespace {
 
 enum class Scene { uniform, disc, noise, lattice };
 
+// Scenes: 0 uniform (everything selected), 1 a large disc, 2 noise, 3 a lattice of
+// one-block holes, which gives the longest outline.
 // Fills the picture and settings for a scene; the stroke is one point in the middle.
 void prepare_scene(Scene scene, int32_t block_size) {
   clear_editing_state();
@@ -81,6 +86,37 @@ void BM_BlockGrid(benchmark::State& state) {
   }
 }
 
+// An image stands in for the window: the outline is drawn into it.
+IMAGE& window_image() {
+  static IMAGE window(MAX_PICTURE_WIDTH + PANEL_WIDTH, WINDOW_HEIGHT);
+  gfx_set_target(&window);
+  window_pixels = window.pixels;
+  return window;
+}
+
+// What one mouse move of a stroke costs: the whole application, outline included.
+void BM_ApplyStroke(benchmark::State& state) {
+  prepare_scene(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  window_image();
+  for (auto _ : state) {
+    apply_stroke();
+    benchmark::DoNotOptimize(selected_count);
+  }
+  state.counters["selected"] = selected_count;
+  int64_t sides = 0;
+  for (int32_t k = 0; k < selected_count; ++k) {
+    sides += __builtin_popcount(static_cast<unsigned>(selected_edges[selected_blocks[k].row * grid_cols + selected_blocks[k].col]));
+  }
+  state.counters["sides"] = static_cast<double>(sides);
+}
+
+void BM_EraseOutline(benchmark::State& state) {
+  prepare_scene(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  window_image();
+  apply_stroke();
+  for (auto _ : state) erase_outline();
+}
+
 void scene_arguments(benchmark::internal::Benchmark* b) {
   b->ArgNames({"scene", "block"});
   for (int scene : {0, 1, 2}) {
@@ -88,7 +124,16 @@ void scene_arguments(benchmark::internal::Benchmark* b) {
   }
 }
 
+void stroke_arguments(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"scene", "block"});
+  for (int scene : {0, 1, 2, 3}) {
+    for (int block : {1, 5}) b->Args({scene, block});
+  }
+}
+
 BENCHMARK(BM_GrowAndBoundary)->Apply(scene_arguments)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BlockGrid)->Apply(scene_arguments)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ApplyStroke)->Apply(stroke_arguments)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EraseOutline)->Apply(stroke_arguments)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -27,16 +27,25 @@ void draw_outline(const BlockPos* list, int32_t count, const int32_t* edges) {
   gfx_set_line_color(swatch_colors[settings.outline_color_index]);
   const int32_t block_size = std::max(current_block_size(), 1);
   const int32_t t = picture_top;
+  // At block size 1 every side is one pixel long and covers nothing (see below).
+  if (block_size == 1) {
+    gfx_flush();
+    return;
+  }
   for (int32_t k = 0; k < count; ++k) {
     const int32_t c = list[k].col;
     const int32_t r = list[k].row;
     const int32_t word = edges[r * grid_cols + c];
     if (word == 0) continue;
     const BlockExtent b = block_extent(c, r, block_size);
-    if (word & EDGE_TOP) gfx_line(b.x0, b.y0 + t, b.x1, b.y0 + t);
-    if (word & EDGE_RIGHT) gfx_line(b.x1, b.y0 + t, b.x1, b.y1 + t);
-    if (word & EDGE_BOTTOM) gfx_line(b.x0, b.y1 + t, b.x1, b.y1 + t);
-    if (word & EDGE_LEFT) gfx_line(b.x0, b.y0 + t, b.x0, b.y1 + t);
+    // A side one pixel long is a line that ends where it starts, which covers no
+    // pixel; it is not worth a call (every side at block size 1).
+    const bool across = b.x1 > b.x0;
+    const bool down = b.y1 > b.y0;
+    if ((word & EDGE_TOP) && across) gfx_line(b.x0, b.y0 + t, b.x1, b.y0 + t);
+    if ((word & EDGE_RIGHT) && down) gfx_line(b.x1, b.y0 + t, b.x1, b.y1 + t);
+    if ((word & EDGE_BOTTOM) && across) gfx_line(b.x0, b.y1 + t, b.x1, b.y1 + t);
+    if ((word & EDGE_LEFT) && down) gfx_line(b.x0, b.y0 + t, b.x0, b.y1 + t);
   }
   gfx_flush();
 }

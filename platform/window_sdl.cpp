@@ -258,7 +258,7 @@ void NativeWindow::Impl::thread_main() {
   started.notify_all();
   if (window == nullptr || event_type == static_cast<uint32_t>(-1)) {
     if (window != nullptr) SDL_DestroyWindow(window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
     return;
   }
 
@@ -299,7 +299,8 @@ void NativeWindow::Impl::thread_main() {
   }
   SDL_HideWindow(window);
   SDL_DestroyWindow(window);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  // SDL is the window's alone: stopping all of it frees what the video start made.
+  SDL_Quit();
 }
 
 NativeWindow::NativeWindow() : impl_(std::make_unique<Impl>()) {}
@@ -308,6 +309,9 @@ NativeWindow::~NativeWindow() { close(); }
 
 bool NativeWindow::open(const WindowOptions& options, WindowHost* host) {
   close();
+  // SDL asks the session message bus about input methods; with no bus to ask, its
+  // attempt to start one achieves nothing and leaves memory behind, so skip it.
+  if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
   Impl& impl = *impl_;
   impl.host = host;
   impl.options = options;

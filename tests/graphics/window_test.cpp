@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -392,6 +393,45 @@ TEST_F(WindowTest, ClosingTheMessageWindowEndsTheProcess) {
   ASSERT_NE(id, 0u);
   ASSERT_TRUE(test_display::send_close_request(id));
   EXPECT_EQ(child_status(child, 10s), 0);
+}
+
+TEST_F(WindowTest, MessageWindowShowsItsLineOfText) {
+  Child child = start_child("message", ChildInput::empty_pipe);
+  const unsigned long id = test_display::find_window(platform::executable_title());
+  ASSERT_NE(id, 0u);
+  const test_display::Geometry g = test_display::window_geometry(id);
+  EXPECT_EQ(g.width, 200);
+  EXPECT_EQ(g.height, 30);
+  // Lit pixels inside the window, and where they lie.
+  int lit = 0, left = 200, right = -1, top = 30, bottom = -1;
+  test_display::wait_until(
+      [&] {
+        const test_display::Screenshot shot =
+            test_display::take_screenshot(std::string(TESSARY_BINARY_DIR) + "/message_window.png");
+        lit = 0;
+        for (int y = 0; y < 30; ++y) {
+          for (int x = 0; x < 200; ++x) {
+            if (shot.at(g.x + x, g.y + y) == 0) continue;
+            ++lit;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+        }
+        return lit > 100;
+      },
+      10s);
+  EXPECT_GT(lit, 100);
+  // The text starts at (28, 9), is one line of twelve-pixel characters and fits.
+  EXPECT_GE(left, 28);
+  EXPECT_LT(left, 34);
+  EXPECT_GE(top, 9);
+  EXPECT_LE(bottom, 9 + 14);
+  EXPECT_GT(right, 28 + 8 * 12);
+  const char byte = 'k';
+  EXPECT_EQ(write(child.input, &byte, 1), 1);
+  EXPECT_EQ(child_status(child, 10s), 7);
 }
 
 }  // namespace

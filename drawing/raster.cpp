@@ -208,7 +208,8 @@ Pen pen_of(const IMAGE& image, double scale) {
   const int32_t kind = style.style & 0xF;
   pen.ends = style.style & kEndsMask;
   pen.joins = style.style & kJoinsMask;
-  const double width = std::clamp(std::max(1, style.thickness) * std::fabs(scale), 1.0, 1.0e6);
+  double width = std::max(1, style.thickness) * std::fabs(scale);
+  width = width == width ? std::clamp(width, 1.0, 1.0e6) : 1.0;
   pen.width = static_cast<int32_t>(std::lround(width));
   pen.color = swap_red_blue(image.line_color) & kRgb;
   const uint32_t unit = static_cast<uint32_t>(pen.width);

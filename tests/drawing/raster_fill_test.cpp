@@ -1,6 +1,7 @@
 // Rectangles, brushes and the drawing state on the image device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "pixel_grid.h"
@@ -300,6 +301,21 @@ TEST(Fonts, SetFontKeepsTheOtherAttributes) {
   EXPECT_EQ(font.char_set, 134);
   EXPECT_EQ(font.quality, 4);
   EXPECT_EQ(font.italic, 0);
+}
+
+TEST(Text, DrawTextAdvancesByItsWidthAndCalcRectMeasures) {
+  Target t(200, 60);
+  gfx_set_font(16, 0, nullptr);
+  gfx_move_to(5, 7);
+  t.device().draw_text("abc");
+  EXPECT_EQ(t.device().get_x(), 5 + gfx_text_width("abc"));
+  EXPECT_EQ(t.device().get_y(), 7);
+
+  Canvas::RECT32 rect = {10, 20, 11, 21};
+  const int32_t height = t.device().text_in_rect("ab\nabcd", rect, 0x400);
+  EXPECT_EQ(height, gfx_text_height("ab") + gfx_text_height("abcd"));
+  EXPECT_EQ(rect.right - rect.left, std::max(gfx_text_width("ab"), gfx_text_width("abcd")));
+  EXPECT_EQ(rect.bottom - rect.top, height);
 }
 
 }  // namespace

@@ -1,23 +1,82 @@
 #include "selection/block_grid.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "app/editing_state.h"
 
 namespace {
 
-// Per-pixel-column channel sums over one band of block rows. A band is at most
-// LARGEST_BLOCK_SIZE rows, so its sums fit in 16 bits.
+// Per-pixel-column channel sums over one band of block rows, two neighbouring
+// columns per 64-bit word: red and blue of both in four 16-bit lanes, green of both
+// in two 32-bit lanes. A band is at most LARGEST_BLOCK_SIZE rows, so no lane
+// overflows.
 static_assert(LARGEST_BLOCK_SIZE * 255 <= 0xFFFF);
-uint16_t band_red[MAX_PICTURE_WIDTH];
-uint16_t band_green[MAX_PICTURE_WIDTH];
-uint16_t band_blue[MAX_PICTURE_WIDTH];
+constexpr int32_t MAX_PAIRS = (MAX_PICTURE_WIDTH + 1) / 2;
+uint64_t band_red_blue[MAX_PAIRS];
+uint64_t band_green[MAX_PAIRS];
+// The band's column means, per channel.
+uint32_t mean_red[MAX_PAIRS * 2];
+uint32_t mean_green[MAX_PAIRS * 2];
+uint32_t mean_blue[MAX_PAIRS * 2];
+
+constexpr uint64_t RED_BLUE_LANES = 0x00FF00FF00FF00FFull;
+constexpr uint64_t GREEN_LANES = 0x000000FF000000FFull;
+
+// Pixels x = 2k and 2k + 1 of a row as one word (x = 2k in the low half).
+static_assert(std::endian::native == std::endian::little);
+uint64_t pixel_pair(const uint32_t* row, int32_t k) {
+  uint64_t v;
+  std::memcpy(&v, row + 2 * k, sizeof v);
+  return v;
+}
 
 // Truncating division by d as a multiply and shift: exact for n * d < 2^32, and
 // every sum here is at most 255 x 80 with d at most 80.
 uint64_t reciprocal(uint32_t d) { return (uint64_t{1} << 32) / d + 1; }
-uint32_t divide(uint32_t n, uint64_t reciprocal_of_d) { return static_cast<uint32_t>((n * reciprocal_of_d) >> 32); }
+uint32_t divide(uint64_t n, uint64_t reciprocal_of_d) { return static_cast<uint32_t>((n * reciprocal_of_d) >> 32); }
+
+// Sums the h rows of the band starting at row y0 into column means.
+void band_column_means(int32_t y0, int32_t h) {
+  const int32_t width = picture_width;
+  const int32_t full_pairs = width / 2;
+  const int32_t pairs = (width + 1) / 2;
+  const uint32_t* band = picture_pixels + static_cast<size_t>(y0) * width;
+  for (int32_t k = 0; k < full_pairs; ++k) {
+    uint64_t red_blue = 0, green = 0;
+    const uint32_t* row = band;
+    for (int32_t y = 0; y < h; ++y, row += width) {
+      const uint64_t v = pixel_pair(row, k);
+      red_blue += v & RED_BLUE_LANES;
+      green += (v >> 8) & GREEN_LANES;
+    }
+    band_red_blue[k] = red_blue;
+    band_green[k] = green;
+  }
+  if (full_pairs < pairs) {
+    // An odd width leaves the last column without a partner.
+    uint64_t red_blue = 0, green = 0;
+    const uint32_t* row = band + width - 1;
+    for (int32_t y = 0; y < h; ++y, row += width) {
+      red_blue += *row & RED_BLUE_LANES;
+      green += (*row >> 8) & GREEN_LANES;
+    }
+    band_red_blue[full_pairs] = red_blue;
+    band_green[full_pairs] = green;
+  }
+  const uint64_t height_reciprocal = reciprocal(static_cast<uint32_t>(h));
+  for (int32_t k = 0; k < pairs; ++k) {
+    const uint64_t rb = band_red_blue[k];
+    const uint64_t g = band_green[k];
+    mean_blue[2 * k] = divide(rb & 0xFFFF, height_reciprocal);
+    mean_red[2 * k] = divide((rb >> 16) & 0xFFFF, height_reciprocal);
+    mean_green[2 * k] = divide(g & 0xFFFFFFFF, height_reciprocal);
+    mean_blue[2 * k + 1] = divide((rb >> 32) & 0xFFFF, height_reciprocal);
+    mean_red[2 * k + 1] = divide(rb >> 48, height_reciprocal);
+    mean_green[2 * k + 1] = divide(g >> 32, height_reciprocal);
+  }
+}
 
 // Block size 1: every block is one pixel and its average is the pixel itself.
 void single_pixel_blocks(bool deleted_are_walls) {
@@ -47,25 +106,8 @@ void averaged_blocks(int32_t block_size, bool deleted_are_walls) {
   for (int32_t r = 0; r < grid_rows; ++r) {
     const int32_t y0 = r * block_size;
     const int32_t h = std::min(block_size, picture_height - y0);
+    band_column_means(y0, h);
 
-    const uint32_t* row = picture_pixels + static_cast<size_t>(y0) * width;
-    for (int32_t x = 0; x < width; ++x) {
-      const uint32_t p = row[x];
-      band_red[x] = static_cast<uint16_t>((p >> 16) & 0xFF);
-      band_green[x] = static_cast<uint16_t>((p >> 8) & 0xFF);
-      band_blue[x] = static_cast<uint16_t>(p & 0xFF);
-    }
-    for (int32_t y = 1; y < h; ++y) {
-      row += width;
-      for (int32_t x = 0; x < width; ++x) {
-        const uint32_t p = row[x];
-        band_red[x] = static_cast<uint16_t>(band_red[x] + ((p >> 16) & 0xFF));
-        band_green[x] = static_cast<uint16_t>(band_green[x] + ((p >> 8) & 0xFF));
-        band_blue[x] = static_cast<uint16_t>(band_blue[x] + (p & 0xFF));
-      }
-    }
-
-    const uint64_t height_reciprocal = reciprocal(static_cast<uint32_t>(h));
     const uint8_t* deleted_row = deleted_pixels + static_cast<size_t>(y0) * width;
     for (int32_t c = 0; c < cols; ++c) {
       const int32_t index = r * cols + c;
@@ -79,9 +121,9 @@ void averaged_blocks(int32_t block_size, bool deleted_are_walls) {
       const int32_t w = c + 1 < cols ? block_size : last_width;
       uint32_t red = 0, green = 0, blue = 0;
       for (int32_t x = x0; x < x0 + w; ++x) {
-        red += divide(band_red[x], height_reciprocal);
-        green += divide(band_green[x], height_reciprocal);
-        blue += divide(band_blue[x], height_reciprocal);
+        red += mean_red[x];
+        green += mean_green[x];
+        blue += mean_blue[x];
       }
       const uint64_t width_reciprocal = c + 1 < cols ? full_width_reciprocal : last_width_reciprocal;
       block_colors[index] = divide(red, width_reciprocal) << 16 | divide(green, width_reciprocal) << 8 |

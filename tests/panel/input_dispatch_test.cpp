@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "app/editing_state.h"
@@ -459,6 +461,29 @@ TEST_F(InputDispatch, BackRestoresTheStateBeforeTheDeleteAndForwardStopsShort) {
   EXPECT_EQ(history_pos, 0);
   dispatch_message(on_row(10, true));  // the state after the delete was never saved
   EXPECT_EQ(history_pos, 0);
+}
+
+TEST_F(InputDispatch, SaveRowSavesOncePerLeftButtonMessage) {
+  std::snprintf(picture_base_name, sizeof picture_base_name, "dispatch");
+  MOUSEMSG right = on_row(11);
+  right.right_button = true;
+  dispatch_message(right);
+  EXPECT_EQ(save_counter, 0);
+  dispatch_message(on_row(11, true));
+  MOUSEMSG held_move = on_row(11, true);
+  held_move.message = WM_MOUSEMOVE;
+  dispatch_message(held_move);
+  EXPECT_EQ(save_counter, 2);
+  EXPECT_TRUE(std::filesystem::is_regular_file("dispatch_0.bmp"));
+  EXPECT_TRUE(std::filesystem::is_regular_file("dispatch_1.bmp"));
+}
+
+TEST_F(InputDispatch, WheelWithTheButtonHeldAlsoToggles) {
+  MOUSEMSG msg = wheel_on_row(2, 120);
+  msg.left_button = true;
+  dispatch_message(msg);
+  EXPECT_EQ(settings.distance_mode, 0);
+  EXPECT_EQ(settings.tolerance, 10);
 }
 
 }  // namespace

@@ -354,6 +354,33 @@ TEST(Text, BoldAndUnderlineAddInk) {
   EXPECT_TRUE(full_row);
 }
 
+TEST(Text, ItalicShearsGlyphsWithoutChangingTheWidth) {
+  const FONTDESC upright = font_of(texts::font_panel, 20);
+  FONTDESC italic = upright;
+  italic.italic = 1;
+  const char* text = texts::panel_labels[7];
+  EXPECT_EQ(measure_text_width(italic, text), measure_text_width(upright, text));
+  IMAGE a = filled_image(100, 24, kBlack, upright);
+  IMAGE b = filled_image(100, 24, kBlack, italic);
+  draw_text_on_image(a, 0, 2, text);
+  draw_text_on_image(b, 0, 2, text);
+  EXPECT_NE(std::memcmp(a.pixels, b.pixels, 100 * 24 * sizeof(uint32_t)), 0);
+}
+
+// A Latin face named by the caller keeps its own letters; the Chinese characters it
+// lacks come from a CJK face instead of drawing as boxes.
+TEST(Text, CharactersMissingFromTheFaceComeFromAChineseFace) {
+  const FONTDESC font = font_of("DejaVu Sans", 20);
+  const ResolvedFont& resolved = resolve_font(font);
+  ASSERT_FALSE(resolved.faces.empty());
+  if (resolved.faces.front()->glyph_index(U'\u4FDD') != 0) GTEST_SKIP() << "DejaVu Sans is not installed";
+  const std::string text = std::string("A") + texts::panel_labels[11];
+  expect_no_missing_glyphs(font, text);
+  const TextLine line = lay_out_text(font, text);
+  EXPECT_EQ(line.glyphs.front().face, resolved.faces.front().get());
+  EXPECT_NE(line.glyphs.back().face, resolved.faces.front().get());
+}
+
 TEST(Text, FacesAreOpenedOncePerFontAndSize) {
   const FONTDESC font = font_of(texts::font_panel, 20);
   const auto first = resolve_font(font).faces;

@@ -11,6 +11,7 @@
 #include "app/editing_state.h"
 #include "app/texts.h"
 #include "drawing/gfx_drawing.h"
+#include "drawing/text_faces.h"
 #include "graphics/graph_context.h"
 #include "platform/png_writer.h"
 
@@ -163,6 +164,17 @@ void messages(int32_t x, int32_t y) {
   gfx_set_bk_color(0x000000);
 }
 
+// Says which installed faces stand in for the program's fonts.
+void report_faces() {
+  const char* names[][2] = {{texts::font_panel, "panel font"}, {texts::font_message, "message font"},
+                            {texts::font_system, "System"}};
+  for (const auto& [face, what] : names) {
+    const platform::FontFile file = platform::find_font_file(face_query(face));
+    std::printf("%-12s -> %s (%s, face %d)\n", what, platform::font_family_name(file).c_str(), file.path.c_str(),
+                file.index);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +182,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s out.png\n", argv[0]);
     return 2;
   }
+  report_faces();
   IMAGE sheet(kSheetWidth, kSheetHeight);
   gfx_set_target(&sheet);
   panel(0, 0);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "graphics/graph_context.h"
 #include "graphics/graph_wnd.h"
 #include "graphics/window_device.h"
+#include "platform/message_box.h"
 #include "platform/window.h"
 #include "window_display.h"
 
@@ -432,6 +434,40 @@ TEST_F(WindowTest, MessageWindowShowsItsLineOfText) {
   const char byte = 'k';
   EXPECT_EQ(write(child.input, &byte, 1), 1);
   EXPECT_EQ(child_status(child, 10s), 7);
+}
+
+TEST_F(WindowTest, MessageBoxShowsItsGbkTextsAndReturnsWhenDismissed) {
+  std::atomic<bool> returned{false};
+  std::thread box([&] {
+    platform::show_message_box(texts::msg_unreadable_picture, texts::caption_save);
+    returned.store(true);
+  });
+  // SDL shows the box from a forked copy of this process; a pipe of ours open at that
+  // moment would stay open in the copy, so no command runs until it exists.
+  ASSERT_TRUE(test_display::wait_until([] { return test_display::thread_has_child_process(); }, 10s));
+  unsigned long id = 0;
+  std::string name;
+  test_display::wait_until(
+      [&] {
+        // The box is the one top-level window there is.
+        const std::string tree = test_display::run("xwininfo -root -children");
+        const size_t at = tree.find("child:\n");
+        if (at == std::string::npos) return false;
+        id = std::strtoul(tree.c_str() + at + 7, nullptr, 16);
+        if (id == 0) return false;
+        name = test_display::run("xprop -id " + std::to_string(id) + " _NET_WM_NAME");
+        return true;
+      },
+      10s);
+  ASSERT_NE(id, 0u);
+  EXPECT_NE(name.find("\"保存图片\""), std::string::npos) << name;
+  test_display::wait_until([] { return false; }, 300ms);
+  test_display::take_screenshot(std::string(TESSARY_BINARY_DIR) + "/message_box.png");
+  EXPECT_FALSE(returned.load());
+  xdotool("windowfocus --sync " + std::to_string(id) + " key Return");
+  EXPECT_TRUE(test_display::wait_until([&] { return returned.load(); }, 10s));
+  if (!returned.load()) xdotool("windowclose " + std::to_string(id));
+  box.join();
 }
 
 }  // namespace

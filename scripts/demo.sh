@@ -125,7 +125,11 @@ box=""
 tries=0
 while [ -z "$box" ] && [ $tries -lt 50 ]; do
   sleep 0.2
-  box=$(xdotool search --onlyvisible --pid "$tessary_pid" 2>/dev/null | grep -v "^$window\$" | head -n 1 || true)
+  # The box is a top-level window of its own; without a window manager every
+  # top-level window is a child of the root.
+  for id in $(xwininfo -root -children | awk -v main="$(printf '0x%x' "$window")" '$1 ~ /^0x/ && $1 != main { print $1 }'); do
+    if xwininfo -id "$id" | grep -q IsViewable; then box=$id; break; fi
+  done
   tries=$((tries + 1))
 done
 if [ -n "$box" ]; then

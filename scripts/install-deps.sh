@@ -10,5 +10,5 @@ apt-get install -y -q --no-install-recommends \
     libsdl2-dev libsdl2-image-dev \
     libfreetype-dev libfontconfig-dev \
     fonts-wqy-microhei fonts-wqy-zenhei fonts-dejavu-core \
-    xvfb xauth x11-utils xdotool imagemagick libx11-dev \
+    xvfb xauth x11-utils xdotool imagemagick libx11-dev xfonts-base \
     util-linux procps

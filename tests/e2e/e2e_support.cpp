@@ -1,5 +1,8 @@
 #include "e2e_support.h"
 
+#include "app/texts.h"
+#include "platform/gbk.h"
+
 #include <gtest/gtest.h>
 
 // After gtest: the X headers define macros (None, Bool, Status) that its headers use as names.
@@ -9,6 +12,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -281,6 +285,43 @@ CommandResult run_command(const std::string& command, const std::string& display
   return result;
 }
 
+namespace {
+// Other running processes whose program file is called Tessary.exe.
+std::vector<pid_t> other_instances() {
+  std::vector<pid_t> out;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream comm(entry.path() / "comm");
+    std::string command;
+    std::getline(comm, command);
+    if (command == "Tessary.exe") out.push_back(pid_t(std::stol(name)));
+  }
+  return out;
+}
+}  // namespace
+
+InstanceLock::InstanceLock() {
+  fd_ = open("/tmp/tessary-e2e.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+  if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
+    close(fd_);
+    fd_ = -1;
+  }
+  auto start = Clock::now();
+  bool told = false;
+  while (!other_instances().empty() && seconds_since(start) < 120) {
+    if (!told) std::fprintf(stderr, "e2e: waiting for another Tessary.exe on this machine to end\n");
+    told = true;
+    sleep_ms(200);
+  }
+  if (!other_instances().empty()) ADD_FAILURE() << "another Tessary.exe keeps running on this machine";
+}
+
+InstanceLock::~InstanceLock() {
+  if (fd_ >= 0) close(fd_);
+}
+
 // The few Xlib calls the tests need, loaded at run time so that the test programs
 // need no link against libX11.
 struct XServer::Xlib {
@@ -296,6 +337,7 @@ struct XServer::Xlib {
   decltype(&XGetWindowProperty) get_window_property = nullptr;
   decltype(&XFree) free = nullptr;
   decltype(&XSetErrorHandler) set_error_handler = nullptr;
+  decltype(&XQueryTree) query_tree = nullptr;
 
   bool load() {
     handle = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
@@ -309,7 +351,7 @@ struct XServer::Xlib {
            get(translate_coordinates, "XTranslateCoordinates") && get(intern_atom, "XInternAtom") &&
            get(send_event, "XSendEvent") && get(sync, "XSync") &&
            get(get_window_property, "XGetWindowProperty") && get(free, "XFree") &&
-           get(set_error_handler, "XSetErrorHandler");
+           get(set_error_handler, "XSetErrorHandler") && get(query_tree, "XQueryTree");
   }
 };
 
@@ -386,16 +428,21 @@ XServer::~XServer() {
 
 Picture XServer::screenshot() {
   Display* d = static_cast<Display*>(display_);
-  Window root = DefaultRootWindow(d);
   XWindowAttributes attributes;
-  xlib_->get_window_attributes(d, root, &attributes);
-  XImage* image = xlib_->get_image(d, root, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                                   AllPlanes, ZPixmap);
-  Picture out(attributes.width, attributes.height);
+  xlib_->get_window_attributes(d, DefaultRootWindow(d), &attributes);
+  return screenshot(Rect{0, 0, attributes.width, attributes.height});
+}
+
+Picture XServer::screenshot(const Rect& area) {
+  Display* d = static_cast<Display*>(display_);
+  Picture out(area.width, area.height);
+  XImage* image = xlib_->get_image(d, DefaultRootWindow(d), area.x, area.y, unsigned(area.width),
+                                   unsigned(area.height), AllPlanes, ZPixmap);
   if (!image) return out;
-  for (int y = 0; y < image->height; ++y) {
+  for (int y = 0; y < image->height && y < area.height; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(image->data + size_t(y) * image->bytes_per_line);
-    for (int x = 0; x < image->width; ++x) out.set(x, y, row[x] & 0xFFFFFF);
+    uint32_t* to = out.pixels.data() + size_t(y) * area.width;
+    for (int x = 0; x < image->width && x < area.width; ++x) to[x] = row[x] & 0xFFFFFF;
   }
   XDestroyImage(image);
   return out;
@@ -448,6 +495,19 @@ void XServer::send_close_request(unsigned long window) {
   event.xclient.data.l[1] = CurrentTime;
   xlib_->send_event(d, window, False, NoEventMask, &event);
   xlib_->sync(d, False);
+}
+
+unsigned long XServer::find_window_by_title(const std::string& title) {
+  Display* d = static_cast<Display*>(display_);
+  Window root_return, parent;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (!xlib_->query_tree(d, DefaultRootWindow(d), &root_return, &parent, &children, &count)) return 0;
+  unsigned long found = 0;
+  for (unsigned int i = 0; i < count && !found; ++i)
+    if (window_viewable(children[i]) && window_title(children[i]) == title) found = children[i];
+  if (children) xlib_->free(children);
+  return found;
 }
 
 CommandResult XServer::xdotool(const std::string& arguments) {
@@ -566,6 +626,8 @@ unsigned long Process::wait_other_window(unsigned long except, double seconds) {
 
 std::string Process::log() const { return read_file(log_path_).value_or(""); }
 
+std::string save_caption() { return platform::gbk_to_utf8(texts::caption_save); }
+
 fs::path tessary_exe() { return TESSARY_EXE; }
 fs::path source_dir() { return TESSARY_SOURCE_DIR; }
 
@@ -625,23 +687,31 @@ void Session::wheel(int x, int y, int notches) {
 }
 void Session::park() { move(picture_width_ + 190, 10); }
 
-Picture Session::shot() { return x_->screenshot().crop(client_); }
+Picture Session::shot() { return x_->screenshot(client_); }
 
 Picture Session::settle(double seconds) {
   auto start = Clock::now();
   Picture last = shot();
   int same = 0;
   while (seconds_since(start) < seconds) {
-    sleep_ms(60);
+    sleep_ms(40);
     Picture next = shot();
     if (next == last) {
-      if (++same >= 2) return next;
+      if (++same >= 2) {
+        trace("settled", start);
+        return next;
+      }
     } else {
       same = 0;
       last = std::move(next);
     }
   }
+  trace("did not settle", start);
   return last;
+}
+
+void Session::trace(const char* what, std::chrono::steady_clock::time_point since) {
+  if (std::getenv("E2E_TRACE")) std::fprintf(stderr, "e2e: %s after %.3f s\n", what, seconds_since(since));
 }
 
 std::optional<Picture> Session::wait_change(const Picture& before, const Rect& region, double seconds) {
@@ -649,9 +719,13 @@ std::optional<Picture> Session::wait_change(const Picture& before, const Rect& r
   const Picture old = before.crop(region);
   while (seconds_since(start) < seconds) {
     Picture now = shot();
-    if (!(now.crop(region) == old)) return settle();
+    if (!(now.crop(region) == old)) {
+      trace("changed", start);
+      return settle();
+    }
     sleep_ms(30);
   }
+  trace("no change", start);
   return std::nullopt;
 }
 
@@ -693,9 +767,11 @@ void Session::click_row(int row) {
 
 std::string Session::save_and_confirm(Picture* box_shot) {
   click_row(11);
-  unsigned long box = app_->wait_other_window(window_, 20);
+  unsigned long box = 0;
+  for (auto start = Clock::now(); box == 0 && seconds_since(start) < 20; sleep_ms(50))
+    box = x_->find_window_by_title(save_caption());
   if (box == 0) {
-    ADD_FAILURE() << "no message box appeared after saving";
+    ADD_FAILURE() << "no message box titled " << save_caption() << " appeared after saving";
     return {};
   }
   std::string title = x_->window_title(box);
@@ -703,7 +779,7 @@ std::string Session::save_and_confirm(Picture* box_shot) {
   sleep_ms(300);
   if (box_shot) {
     auto rect = x_->client_rect(box);
-    if (rect) *box_shot = x_->screenshot().crop(*rect);
+    if (rect) *box_shot = x_->screenshot(*rect);
   }
   x_->xdotool("windowfocus --sync " + std::to_string(box));
   auto start = Clock::now();

@@ -8,6 +8,7 @@
 // pixels with `pixel_of`.
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -28,6 +29,8 @@ inline constexpr uint32_t WHITE = 0xFFFFFF;
 inline constexpr uint32_t GREY = 0x808080;
 // The default outline swatch 0xFF8000 on the screen.
 inline constexpr uint32_t OUTLINE_BLUE = 0x0080FF;
+// Caption of the message box after saving, in UTF-8 as the window system shows it.
+std::string save_caption();
 
 struct Rect {
   int x = 0, y = 0, width = 0, height = 0;
@@ -90,6 +93,20 @@ struct CommandResult {
 CommandResult run_command(const std::string& command, const std::string& display = {});
 std::string shell_quote(const std::string& text);
 
+// Tessary refuses a second instance machine-wide, so runs of the real program take
+// turns across every build folder on the machine: holding this lock, and waiting
+// until no other Tessary.exe runs, comes first.
+class InstanceLock {
+ public:
+  InstanceLock();
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 // A private X server (Xvfb 1600 x 1000 x 24 on the first free display from :91).
 class XServer {
  public:
@@ -99,8 +116,9 @@ class XServer {
   XServer& operator=(const XServer&) = delete;
   bool ok() const { return display_ != nullptr; }
   const std::string& name() const { return name_; }
-  // The whole screen.
+  // The whole screen, or the part of it in `area`.
   Picture screenshot();
+  Picture screenshot(const Rect& area);
   // Client area of a window, in screen coordinates; nullopt when it is gone.
   std::optional<Rect> client_rect(unsigned long window);
   std::string window_title(unsigned long window);
@@ -111,6 +129,8 @@ class XServer {
   CommandResult xdotool(const std::string& arguments);
   // Visible windows of a process.
   std::vector<unsigned long> windows_of(pid_t pid);
+  // A visible top-level window with this title (UTF-8); 0 when there is none.
+  unsigned long find_window_by_title(const std::string& title);
 
  private:
   struct Xlib;
@@ -209,13 +229,17 @@ class Session {
   Rect swatch_rect(int slot) const;
   Rect outline_sample() const;
   Rect fill_sample() const;
-  // Clicks "save" and dismisses the message box; returns the box's title.
+  // Clicks "save" and dismisses the message box titled save_caption(); returns the
+  // box's title (empty when none appeared).
   std::string save_and_confirm(Picture* box_shot = nullptr);
 
   // Writes a picture into the scratch folder for a failing test to look at.
   void keep(const std::string& name, const Picture& picture);
 
  private:
+  // With E2E_TRACE set, tells how long a wait took.
+  static void trace(const char* what, std::chrono::steady_clock::time_point since);
+  InstanceLock lock_;
   TempDir tmp_;
   std::unique_ptr<XServer> x_;
   std::unique_ptr<Process> app_;

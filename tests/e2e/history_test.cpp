@@ -48,10 +48,11 @@ struct History : ::testing::Test {
   void step(int row, bool changes) {
     Picture before = s.settle();
     s.click_row(row);
-    if (changes)
+    if (changes) {
       ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << "row " << row << " changed nothing";
-    else
+    } else {
       s.quiet(0.6);
+    }
   }
   // Colours of the back and forward frames with the pointer away from them.
   std::pair<uint32_t, uint32_t> frames() {

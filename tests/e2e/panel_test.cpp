@@ -38,11 +38,12 @@ struct Panel : ::testing::Test {
   void turn(int row, int notches, bool changes = true) {
     Picture before = s.settle();
     s.wheel(row_x(row), row_y(row), notches);
-    if (changes)
+    if (changes) {
       ASSERT_TRUE(s.wait_change(before, s.value_box(row)).has_value())
           << notches << " notches on row " << row << " changed nothing";
-    else
+    } else {
       s.quiet(0.6);
+    }
   }
   void wait_region(const Picture& before, const Rect& region, const char* what) {
     ASSERT_TRUE(s.wait_change(before, region).has_value()) << what;
@@ -108,8 +109,10 @@ TEST_F(Panel, TogglesFlipTheirValueAndBack) {
     s.click_row(r);
     ASSERT_NO_FATAL_FAILURE(wait_region(before, s.value_box(r), "toggle did not change its value"));
     Picture flipped = s.settle();
-    for (int other : rows)
-      if (other != r) EXPECT_EQ(flipped.crop(s.value_box(other)), start[other]) << "row " << r << " changed row " << other;
+    for (int other : rows) {
+      if (other == r) continue;
+      EXPECT_EQ(flipped.crop(s.value_box(other)), start[other]) << "row " << r << " changed row " << other;
+    }
     s.click_row(r);
     ASSERT_NO_FATAL_FAILURE(wait_region(flipped, s.value_box(r), "second toggle did not change its value"));
     EXPECT_EQ(box(r), start[r]) << "row " << r << " did not come back";
@@ -125,10 +128,11 @@ TEST_F(Panel, DeleteAtBlockSize12LeavesItsDivisors) {
   }
   for (int v = 2; v <= 12; ++v) {
     ASSERT_NO_FATAL_FAILURE(turn(1, 1));
-    if (v <= 5)
+    if (v <= 5) {
       ASSERT_EQ(box(1), sizes[v]) << "size " << v;
-    else
+    } else {
       sizes[v] = box(1);
+    }
   }
   for (int a = 1; a <= 12; ++a)
     for (int b = a + 1; b <= 12; ++b) ASSERT_NE(sizes[a], sizes[b]) << a << " and " << b << " look the same";

@@ -30,8 +30,6 @@ Picture transformed(const Picture& p, int step) {
   return out;
 }
 
-const char SAVE_CAPTION[] = "\xE4\xBF\x9D\xE5\xAD\x98\xE5\x9B\xBE\xE7\x89\x87";  // 保存图片 in UTF-8
-
 void expect_file(const Session& s, const std::string& name, const Picture& want) {
   auto saved = read_bmp(s.work() / name);
   ASSERT_TRUE(saved.has_value()) << name << " missing or not a BMP";
@@ -43,7 +41,7 @@ TEST(Save, SixColourTransformsGiveBackEveryPixelAndSavesCountUp) {
   Session s;
   const Picture original = colourful();
   ASSERT_NO_FATAL_FAILURE(s.start(original, "cat.photo.bmp"));
-  EXPECT_EQ(s.save_and_confirm(), SAVE_CAPTION);
+  EXPECT_EQ(s.save_and_confirm(), save_caption());
   ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_0.bmp", original));
 
   Picture want = original;
@@ -55,7 +53,7 @@ TEST(Save, SixColourTransformsGiveBackEveryPixelAndSavesCountUp) {
     EXPECT_TRUE(shows_picture(picture_area(s, s.settle()), want)) << "after press " << step + 1;
   }
   EXPECT_EQ(want, original);
-  EXPECT_EQ(s.save_and_confirm(), SAVE_CAPTION);
+  EXPECT_EQ(s.save_and_confirm(), save_caption());
   ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_1.bmp", original));
   ASSERT_NO_FATAL_FAILURE(expect_file(s, "cat.photo_0.bmp", original));
 
@@ -75,13 +73,13 @@ TEST(Save, AFailedSaveIsReportedAndKeepsItsNumber) {
   fs::create_directory(s.work() / "pic_0.bmp");
   ASSERT_NO_FATAL_FAILURE(s.start(original));
   Picture failed_box;
-  EXPECT_EQ(s.save_and_confirm(&failed_box), SAVE_CAPTION);
+  EXPECT_EQ(s.save_and_confirm(&failed_box), save_caption());
   EXPECT_TRUE(fs::is_directory(s.work() / "pic_0.bmp"));
   EXPECT_FALSE(fs::exists(s.work() / "pic_1.bmp")) << "a failed save advanced the number";
 
   fs::remove(s.work() / "pic_0.bmp");
   Picture saved_box;
-  EXPECT_EQ(s.save_and_confirm(&saved_box), SAVE_CAPTION);
+  EXPECT_EQ(s.save_and_confirm(&saved_box), save_caption());
   ASSERT_NO_FATAL_FAILURE(expect_file(s, "pic_0.bmp", original));
   EXPECT_NE(failed_box, saved_box) << "the failed save showed the same message as a successful one";
   if (failed_box == saved_box) {

@@ -102,6 +102,24 @@ TEST(FrameRect, RestoresTheFillStyleAndSolidRectTheLineStyle) {
   EXPECT_EQ(style.pattern[2], 3u);
 }
 
+// Strokes are painted once per pixel, so an exclusive-or frame drawn twice leaves
+// no trace, thin or thick.
+TEST(FrameRect, ExclusiveOrFramesTouchEachPixelOnce) {
+  for (int32_t thickness : {1, 5}) {
+    Target copy(24, 20);
+    gfx_set_line_style(0x200, thickness, nullptr, 0);
+    gfx_frame_rect(4, 4, 18, 14);
+    Target xored(24, 20, 0x00FFFFFF);
+    gfx_set_line_style(0x200, thickness, nullptr, 0);
+    xored.device().set_rop(7);
+    gfx_frame_rect(4, 4, 18, 14);
+    EXPECT_EQ(lit(xored.image, 0x00FFFFFF), lit(copy.image)) << thickness;
+    for (const auto& [x, y] : lit(copy.image)) EXPECT_EQ(xored.at(x, y), 0u);
+    gfx_frame_rect(4, 4, 18, 14);
+    EXPECT_TRUE(lit(xored.image, 0x00FFFFFF).empty()) << thickness;
+  }
+}
+
 TEST(FillRect, InteriorInTheBrushOutlineInThePen) {
   Target t(8, 8);
   gfx_set_line_color(0x0000FF);

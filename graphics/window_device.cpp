@@ -13,7 +13,20 @@ namespace {
 
 GraphWnd& window() { return *graph_context().window; }
 
-std::recursive_mutex& lock_of_window() { return graph_context().graph_lock; }
+// graph_lock held by a drawing operation. The window thread needs the lock to show
+// anything, so a flush reached from inside an operation must not wait for it.
+thread_local int drawing_depth = 0;
+
+class WindowLock {
+ public:
+  WindowLock() : lock_(graph_context().graph_lock) { ++drawing_depth; }
+  ~WindowLock() { --drawing_depth; }
+  WindowLock(const WindowLock&) = delete;
+  WindowLock& operator=(const WindowLock&) = delete;
+
+ private:
+  std::lock_guard<std::recursive_mutex> lock_;
+};
 
 // The inclusive box of a circle or ellipse drawn from its centre.
 RECT32 circle_box(int32_t x, int32_t y, int32_t radius) { return {x - radius, y - radius, x + radius, y + radius}; }
@@ -90,7 +103,7 @@ void DrawOnWnd::all_changed() {
 
 void DrawOnWnd::clear_device() {
   {
-    std::lock_guard lock(lock_of_window());
+    WindowLock lock;
     DrawOnImg::clear_device();
   }
   if (!graph_context().batching) flush();
@@ -98,25 +111,25 @@ void DrawOnWnd::clear_device() {
 }
 
 void DrawOnWnd::clear_clip_region() {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   DrawOnImg::clear_clip_region();
   all_changed();
 }
 
 void DrawOnWnd::put_pixel(int32_t x, int32_t y, COLORREF color) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   DrawOnImg::put_pixel(x, y, color);
   changed(x, y, x, y);
 }
 
 void DrawOnWnd::draw_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   DrawOnImg::draw_line(x1, y1, x2, y2);
   changed(x1, y1, x2, y2);
 }
 
 void DrawOnWnd::line_rel(int32_t dx, int32_t dy) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   const int32_t x = target().cur_x;
   const int32_t y = target().cur_y;
   DrawOnImg::line_rel(dx, dy);
@@ -124,7 +137,7 @@ void DrawOnWnd::line_rel(int32_t dx, int32_t dy) {
 }
 
 void DrawOnWnd::line_to(int32_t x, int32_t y) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   const int32_t from_x = target().cur_x;
   const int32_t from_y = target().cur_y;
   DrawOnImg::line_to(x, y);
@@ -133,7 +146,7 @@ void DrawOnWnd::line_to(int32_t x, int32_t y) {
 
 #define TESSARY_BOX_OPERATION(name)                                          \
   void DrawOnWnd::name(int32_t left, int32_t top, int32_t right, int32_t bottom) { \
-    std::lock_guard lock(lock_of_window());                                  \
+    WindowLock lock;                                  \
     DrawOnImg::name(left, top, right, bottom);                               \
     changed(left, top, right, bottom);                                       \
   }
@@ -149,7 +162,7 @@ TESSARY_BOX_OPERATION(clear_ellipse)
 
 #define TESSARY_CIRCLE_OPERATION(name)                                  \
   void DrawOnWnd::name(int32_t x, int32_t y, int32_t radius) {          \
-    std::lock_guard lock(lock_of_window());                             \
+    WindowLock lock;                             \
     DrawOnImg::name(x, y, radius);                                      \
     const RECT32 box = circle_box(x, y, radius);                        \
     changed(box.left, box.top, box.right, box.bottom);                  \
@@ -163,7 +176,7 @@ TESSARY_CIRCLE_OPERATION(clear_circle)
 #define TESSARY_ROUND_RECT_OPERATION(name)                                                              \
   void DrawOnWnd::name(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t corner_width, \
                        int32_t corner_height) {                                                         \
-    std::lock_guard lock(lock_of_window());                                                             \
+    WindowLock lock;                                                             \
     DrawOnImg::name(left, top, right, bottom, corner_width, corner_height);                             \
     changed(left, top, right, bottom);                                                                  \
   }
@@ -175,7 +188,7 @@ TESSARY_ROUND_RECT_OPERATION(clear_round_rect)
 
 #define TESSARY_ARC_OPERATION(name)                                                 \
   void DrawOnWnd::name(const RECT32& box, double start_angle, double end_angle) { \
-    std::lock_guard lock(lock_of_window());                                        \
+    WindowLock lock;                                        \
     DrawOnImg::name(box, start_angle, end_angle);                                  \
     changed(box.left, box.top, box.right, box.bottom);                             \
   }
@@ -188,7 +201,7 @@ TESSARY_ARC_OPERATION(clear_pie)
 
 #define TESSARY_POINTS_OPERATION(name)                               \
   void DrawOnWnd::name(const POINT32* points, int32_t count) {      \
-    std::lock_guard lock(lock_of_window());                          \
+    WindowLock lock;                          \
     DrawOnImg::name(points, count);                                  \
     changed(points, count);                                          \
   }
@@ -200,13 +213,13 @@ TESSARY_POINTS_OPERATION(clear_polygon)
 #undef TESSARY_POINTS_OPERATION
 
 void DrawOnWnd::flood_fill(int32_t x, int32_t y, COLORREF border) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   DrawOnImg::flood_fill(x, y, border);
   all_changed();
 }
 
 void DrawOnWnd::draw_text(const char* text) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   IMAGE& image = target();
   text_at(image.cur_x, image.cur_y, text);
   image.cur_x += text_width(text);
@@ -214,13 +227,13 @@ void DrawOnWnd::draw_text(const char* text) {
 
 // Text may reach past its measured cell (italics, turned text), so it shows whole.
 void DrawOnWnd::text_at(int32_t x, int32_t y, const char* text) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   DrawOnImg::text_at(x, y, text);
   all_changed();
 }
 
 int32_t DrawOnWnd::text_in_rect(const char* text, RECT32& rect, uint32_t format) {
-  std::lock_guard lock(lock_of_window());
+  WindowLock lock;
   const int32_t result = DrawOnImg::text_in_rect(text, rect, format);
   all_changed();
   return result;
@@ -231,7 +244,7 @@ bool DrawOnWnd::open_window(int32_t width, int32_t height, int32_t flags) {
   const bool opened = wnd.open(width, height, flags);
   gfx_set_target(nullptr);
   {
-    std::lock_guard lock(lock_of_window());
+    WindowLock lock;
     reset_device_state();
     if (wnd.pixels != nullptr) {
       std::memset(wnd.pixels, 0, sizeof(uint32_t) * static_cast<size_t>(wnd.width) * wnd.height);
@@ -246,10 +259,20 @@ void DrawOnWnd::close_window() { graph_window().close(); }
 void DrawOnWnd::begin_batch() { graph_context().batching = true; }
 
 void DrawOnWnd::flush_rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (drawing_depth > 0) {
+    window().mark_changed(left, top, right, bottom);
+    return;
+  }
   window().show_now(left, top, right, bottom);
 }
 
-void DrawOnWnd::flush() { window().show_all_now(); }
+void DrawOnWnd::flush() {
+  if (drawing_depth > 0) {
+    window().mark_all_changed();
+    return;
+  }
+  window().show_all_now();
+}
 
 void DrawOnWnd::end_batch_rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   flush_rect(left, top, right, bottom);

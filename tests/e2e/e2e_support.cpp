@@ -669,7 +669,11 @@ Rect Session::picture_rect() const {
 }
 
 void Session::move(int x, int y) {
+  // xdotool's --sync waits for the pointer to move, which it never does when it is
+  // already there.
+  if (pointer_ == std::pair{x, y}) return;
   x_->xdotool("mousemove --sync " + std::to_string(client_.x + x) + " " + std::to_string(client_.y + y));
+  pointer_ = {x, y};
 }
 void Session::press(int button) { x_->xdotool("mousedown " + std::to_string(button)); }
 void Session::release(int button) { x_->xdotool("mouseup " + std::to_string(button)); }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -248,6 +249,7 @@ class Session {
   int picture_width_ = 0;
   int picture_top_ = 0;
   int picture_height_ = 0;
+  std::optional<std::pair<int, int>> pointer_;  // last position moved to, client coordinates
 };
 
 }  // namespace e2e

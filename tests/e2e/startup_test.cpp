@@ -197,6 +197,8 @@ struct HostileMarker {
   std::string (*marker)(const fs::path& root);
 };
 
+void PrintTo(const HostileMarker& marker, std::ostream* out) { *out << marker.label; }
+
 class Marker : public ::testing::TestWithParam<HostileMarker> {};
 
 TEST_P(Marker, RemovesNothingButACacheFolder) {

@@ -100,13 +100,14 @@ sleep 1
 at_picture() { xdotool mousemove --sync $((ox + w * $1 / 1000)) $((oy + top + h * $2 / 1000)); }
 at_panel() { xdotool mousemove --sync $((ox + w + $1)) $((oy + $2)); }
 
-echo "demo: a click on the object in the middle"
-at_picture 500 500
+# The sample picture's red ball sits at about 80 % across and 82 % down.
+echo "demo: a click on the red ball"
+at_picture 790 810
 xdotool click 1
 sleep 1.5
 echo "demo: a Ctrl stroke over more of it"
 xdotool keydown ctrl
-for p in "450 420" "550 580" "500 380" "420 560"; do
+for p in "770 780" "830 840" "800 860" "840 790"; do
   set -- $p
   at_picture "$1" "$2"
   xdotool click 1
@@ -114,6 +115,7 @@ for p in "450 420" "550 580" "500 380" "420 560"; do
 done
 xdotool keyup ctrl
 sleep 0.5
+import -window root -crop "$((w + 200))x768+$ox+$oy" +repage "$demo/screenshot-outline.png"
 echo "demo: delete the selection"
 at_panel 150 565
 xdotool click 1
@@ -157,4 +159,5 @@ tessary_pid=""
 
 echo
 [ -f "$demo/sample_0.bmp" ] && echo "Saved result: $demo/sample_0.bmp" || echo "demo: no saved result in $demo" >&2
+echo "Outline:      $demo/screenshot-outline.png"
 echo "Screenshot:   $demo/screenshot.png"

@@ -66,7 +66,7 @@ struct Startup : ::testing::Test {
       status = p.wait_exit(15);
     }
     ASSERT_TRUE(status.has_value()) << "a key in the message window did not end the program";
-    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(*status, 0) << "program output:\n" << p.log();
   }
   fs::path copy_exe(const std::string& name) {
     fs::path to = tmp.path() / name;
@@ -92,7 +92,7 @@ TEST_F(Startup, AByteOnPipedInputEndsTheMessage) {
   p.write_stdin("k");
   auto status = p.wait_exit(15);
   ASSERT_TRUE(status.has_value()) << "a byte on standard input did not end the program";
-  EXPECT_EQ(*status, 0);
+  EXPECT_EQ(*status, 0) << "program output:\n" << p.log();
 }
 
 TEST_F(Startup, TheFileNameIsCheckedBeforeTheArguments) {
@@ -178,7 +178,7 @@ TEST(CloseBox, ClosingTheEditingWindowEndsTheProgramWithStatus0) {
   s.x().send_close_request(s.window());
   auto status = s.app().wait_exit(20);
   ASSERT_TRUE(status.has_value()) << "the program kept running after its window was closed";
-  EXPECT_EQ(*status, 0);
+  EXPECT_EQ(*status, 0) << "program output:\n" << s.app().log();
 }
 
 // 4 to 9 characters from a to z and 0 to 9, then ".cache".

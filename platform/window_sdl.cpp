@@ -19,6 +19,20 @@
 
 namespace platform {
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+namespace {
+
+// Xlib's own handler ends the process on any protocol error, from whichever thread
+// met it. An error here concerns a window that is going away (an event sent to it
+// as it closes), so it is harmless: note it and go on.
+int ignore_x_error(Display*, XErrorEvent* error) {
+  std::fprintf(stderr, "Tessary: X error %d on request %d ignored\n", error->error_code, error->request_code);
+  return 0;
+}
+
+}  // namespace
+#endif
+
 struct NativeWindow::Impl {
   WindowHost* host = nullptr;
   WindowOptions options;
@@ -243,6 +257,9 @@ void NativeWindow::Impl::thread_main() {
   SDL_Window* window = nullptr;
   uint32_t event_type = 0;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    XSetErrorHandler(ignore_x_error);
+#endif
     event_type = SDL_RegisterEvents(1);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, options.width,
@@ -342,7 +359,13 @@ void NativeWindow::close() {
     impl.quit_requested = true;
   }
   impl.wake();
-  impl.thread.join();
+  // A process ending from the window thread itself runs this from there; that
+  // thread cannot wait for itself.
+  if (impl.thread.get_id() == std::this_thread::get_id()) {
+    impl.thread.detach();
+  } else {
+    impl.thread.join();
+  }
   impl.open.store(false);
 }
 

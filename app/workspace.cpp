@@ -39,6 +39,7 @@ void load_picture(const char* path) {
     refuse_picture();
   }
 }
+}  // namespace
 
 void set_start_values() {
   settings.distance_mode = 1;
@@ -64,8 +65,6 @@ void set_start_values() {
   std::memset(boundary_edges, 0, sizeof boundary_edges);
   for (int32_t slot = 0; slot < SWATCH_COUNT; ++slot) swatch_used[slot] = slot < FIRST_PICKED_SWATCH ? 1 : 0;
 }
-
-}  // namespace
 
 void setup_workspace(const char* path) {
   prepare_cache_folder();

@@ -6,6 +6,7 @@
 
 #include "app/editing_state.h"
 #include "app/main_loop.h"
+#include "app/workspace.h"
 #include "graphics/graph_context.h"
 
 namespace {
@@ -34,16 +35,9 @@ void set_up(Scene scene, int32_t block_size) {
   gfx_set_target(&window_stand_in);
   window_pixels = window_stand_in.pixels;
   gfx_put_image(0, 0, &picture, SRCCOPY);
-  settings = SettingsRecord{};
+  set_start_values();
+  window_pixels = window_stand_in.pixels;
   settings.block_index = block_size;
-  settings.tolerance = 10;
-  settings.distance_mode = 1;
-  settings.reference_mode = 1;
-  settings.fill_color_index = 26;
-  settings.outline_color_index = 21;
-  block_sizes[0] = LARGEST_BLOCK_SIZE;
-  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
-  for (int32_t k = 0; k < FIRST_PICKED_SWATCH; ++k) swatch_used[k] = 1;
   current_msg = MOUSEMSG{};
   current_msg.message = WM_MOUSEMOVE;
   current_msg.left_button = true;

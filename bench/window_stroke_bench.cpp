@@ -8,6 +8,7 @@
 
 #include "app/editing_state.h"
 #include "app/main_loop.h"
+#include "app/workspace.h"
 #include "graphics/graph_context.h"
 
 namespace {
@@ -34,15 +35,8 @@ bool open_stroke_window(int32_t block_size) {
   picture_bottom = MAX_PICTURE_HEIGHT - 1;
   window_pixels = gfx_pixels(nullptr);
   gfx_put_image(0, 0, &picture, SRCCOPY);
+  set_start_values();
   settings.block_index = block_size;
-  settings.tolerance = 10;
-  settings.distance_mode = 1;
-  settings.reference_mode = 1;
-  settings.fill_color_index = 26;
-  settings.outline_color_index = 21;
-  block_sizes[0] = LARGEST_BLOCK_SIZE;
-  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
-  for (int32_t k = 0; k < FIRST_PICKED_SWATCH; ++k) swatch_used[k] = 1;
   current_msg = MOUSEMSG{};
   current_msg.message = WM_MOUSEMOVE;
   current_msg.left_button = true;

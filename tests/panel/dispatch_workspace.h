@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "app/editing_state.h"
+#include "app/workspace.h"
 #include "graphics/graph_context.h"
 
 namespace test_workspace {
@@ -49,21 +50,11 @@ inline void set_up(int32_t width, int32_t height) {
   picture_top = (WINDOW_HEIGHT - height) / 2;
   picture_right = width - 1;
   picture_bottom = picture_top + height - 1;
+  set_start_values();
   window_image = IMAGE(width + PANEL_WIDTH, WINDOW_HEIGHT);
   gfx_set_target(&window_image);
   window_pixels = window_image.pixels;
   gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
-  settings = SettingsRecord{};
-  settings.block_index = 5;
-  settings.tolerance = 10;
-  settings.distance_mode = 1;
-  settings.reference_mode = 1;
-  settings.fill_color_index = 26;
-  settings.outline_color_index = 21;
-  block_sizes[0] = LARGEST_BLOCK_SIZE;
-  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
-  for (int32_t k = 0; k < FIRST_PICKED_SWATCH; ++k) swatch_used[k] = 1;
-  hover_row = -1;
   std::snprintf(cache_dir, sizeof cache_dir, "t.cache");
   std::filesystem::create_directory(cache_dir);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/editing_state.h"
+#include "app/workspace.h"
 #include "drawing/gfx_drawing.h"
 #include "graphics/graph_context.h"
 #include "graphics/picture_files.h"
@@ -31,16 +32,7 @@ struct Rect {
 void start_values(int32_t width) {
   clear_editing_state();
   picture_width = width;
-  settings = SettingsRecord{};
-  settings.block_index = 5;
-  settings.tolerance = 10;
-  settings.distance_mode = 1;
-  settings.reference_mode = 1;
-  settings.fill_color_index = 26;
-  settings.outline_color_index = 21;
-  block_sizes[0] = LARGEST_BLOCK_SIZE;
-  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
-  for (int32_t k = 0; k < FIRST_PICKED_SWATCH; ++k) swatch_used[k] = 1;
+  set_start_values();
 }
 
 // A window-sized image standing in for the window, as the drawing target, inside a

@@ -2,15 +2,11 @@
 
 #include <cstring>
 
+#include "app/workspace.h"
+
 void reset_selection_state(int32_t block_size) {
   clear_editing_state();
-  settings.tolerance = 10;
-  settings.distance_mode = 1;
-  settings.reference_mode = 1;
-  settings.fill_color_index = 26;
-  settings.outline_color_index = 21;
-  block_sizes[0] = LARGEST_BLOCK_SIZE;
-  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
+  set_start_values();
   settings.block_index = block_size;
 }
 

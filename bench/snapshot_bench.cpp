@@ -11,6 +11,7 @@
 
 #include "app/editing_state.h"
 #include "app/snapshots.h"
+#include "app/workspace.h"
 #include "graphics/graph_context.h"
 
 namespace {
@@ -27,18 +28,10 @@ void set_up(const std::filesystem::path& folder) {
   picture_height = MAX_PICTURE_HEIGHT;
   picture_right = MAX_PICTURE_WIDTH - 1;
   picture_bottom = MAX_PICTURE_HEIGHT - 1;
+  set_start_values();
   window_stand_in = IMAGE(MAX_PICTURE_WIDTH + PANEL_WIDTH, WINDOW_HEIGHT);
   gfx_set_target(&window_stand_in);
   window_pixels = window_stand_in.pixels;
-  settings.block_index = 5;
-  settings.tolerance = 10;
-  settings.distance_mode = 1;
-  settings.reference_mode = 1;
-  settings.fill_color_index = 26;
-  settings.outline_color_index = 21;
-  block_sizes[0] = LARGEST_BLOCK_SIZE;
-  for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
-  for (int32_t k = 0; k < FIRST_PICKED_SWATCH; ++k) swatch_used[k] = 1;
   std::filesystem::create_directories(folder);
   std::snprintf(cache_dir, sizeof cache_dir, "%s", folder.filename().c_str());
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -445,22 +446,31 @@ TEST_F(WindowTest, MessageBoxShowsItsGbkTextsAndReturnsWhenDismissed) {
   // SDL shows the box from a forked copy of this process; a pipe of ours open at that
   // moment would stay open in the copy, so no command runs until it exists.
   ASSERT_TRUE(test_display::wait_until([] { return test_display::thread_has_child_process(); }, 10s));
+  // The box is the top-level window whose title is the caption; other top-level
+  // windows may exist while the box is being made.
   unsigned long id = 0;
-  std::string name;
   test_display::wait_until(
       [&] {
-        // The box is the one top-level window there is.
-        const std::string tree = test_display::run("xwininfo -root -children");
-        const size_t at = tree.find("child:\n");
-        if (at == std::string::npos) return false;
-        id = std::strtoul(tree.c_str() + at + 7, nullptr, 16);
-        if (id == 0) return false;
-        name = test_display::run("xprop -id " + std::to_string(id) + " _NET_WM_NAME");
-        return true;
+        std::istringstream tree(test_display::run("xwininfo -root -children"));
+        std::string line;
+        while (std::getline(tree, line)) {
+          const size_t at = line.find("0x");
+          if (at == std::string::npos || line.find("child") != std::string::npos) continue;
+          const unsigned long candidate = std::strtoul(line.c_str() + at, nullptr, 16);
+          const std::string name = test_display::run("xprop -id " + std::to_string(candidate) + " _NET_WM_NAME");
+          if (name.find("\"保存图片\"") != std::string::npos) {
+            id = candidate;
+            return true;
+          }
+        }
+        return false;
       },
-      10s);
-  ASSERT_NE(id, 0u);
-  EXPECT_NE(name.find("\"保存图片\""), std::string::npos) << name;
+      30s);
+  if (id == 0) {
+    // Leave no joinable thread behind: the box is still waiting for its OK.
+    box.detach();
+    FAIL() << "no message box titled with the save caption appeared";
+  }
   test_display::wait_until([] { return false; }, 300ms);
   test_display::take_screenshot(std::string(TESSARY_BINARY_DIR) + "/message_box.png");
   EXPECT_FALSE(returned.load());

@@ -41,6 +41,15 @@ void load_picture(const char* path) {
 }
 }  // namespace
 
+void place_picture(int32_t width, int32_t height) {
+  picture_width = width;
+  picture_height = height;
+  picture_left = 0;
+  picture_top = (WINDOW_HEIGHT - height) / 2;
+  picture_right = width - 1;
+  picture_bottom = picture_top + height - 1;
+}
+
 void set_start_values() {
   settings.distance_mode = 1;
   settings.reference_mode = 1;
@@ -71,12 +80,7 @@ void setup_workspace(const char* path) {
   load_picture(path);
   picture_base_name_of(path, picture_base_name);
 
-  picture_width = picture.image_width();
-  picture_height = picture.image_height();
-  picture_left = 0;
-  picture_top = (WINDOW_HEIGHT - picture_height) / 2;
-  picture_right = picture_width - 1;
-  picture_bottom = picture_top + picture_height - 1;
+  place_picture(picture.image_width(), picture.image_height());
 
   const int32_t window_width = picture_width + PANEL_WIDTH;
   // Without a window there is nothing to edit on.

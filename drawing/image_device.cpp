@@ -156,6 +156,20 @@ void copy_face(char (&to)[32], const char* face) {
   to[n] = '\0';
 }
 
+// The nine values a font is asked for by; a null face keeps the one in `font`.
+void set_font_basics(FONTDESC& font, int32_t height, int32_t width, const char* face, int32_t escapement,
+                     int32_t orientation, int32_t weight, bool italic, bool underline, bool strike_out) {
+  font.height = height;
+  font.width = width;
+  if (face != nullptr) copy_face(font.face, face);
+  font.escapement = escapement;
+  font.orientation = orientation;
+  font.weight = weight;
+  font.italic = italic;
+  font.underline = underline;
+  font.strike_out = strike_out;
+}
+
 }  // namespace
 
 DrawOnImg::~DrawOnImg() = default;
@@ -619,15 +633,8 @@ void DrawOnImg::set_font_full(int32_t height, int32_t width, const char* face, i
                               uint8_t char_set, uint8_t out_precision, uint8_t clip_precision, uint8_t quality,
                               uint8_t pitch_and_family) {
   FONTDESC font;
-  font.height = height;
-  font.width = width;
-  copy_face(font.face, face);
-  font.escapement = escapement;
-  font.orientation = orientation;
-  font.weight = weight;
-  font.italic = italic;
-  font.underline = underline;
-  font.strike_out = strike_out;
+  set_font_basics(font, height, width, face, escapement, orientation, weight, italic, underline, strike_out);
+  if (face == nullptr) font.face[0] = '\0';
   font.char_set = char_set;
   font.out_precision = out_precision;
   font.clip_precision = clip_precision;
@@ -640,15 +647,7 @@ void DrawOnImg::set_font_ex(int32_t height, int32_t width, const char* face, int
                             int32_t orientation, int32_t weight, bool italic, bool underline, bool strike_out) {
   FONTDESC font;
   get_font_desc(font);
-  font.height = height;
-  font.width = width;
-  if (face != nullptr) copy_face(font.face, face);
-  font.escapement = escapement;
-  font.orientation = orientation;
-  font.weight = weight;
-  font.italic = italic;
-  font.underline = underline;
-  font.strike_out = strike_out;
+  set_font_basics(font, height, width, face, escapement, orientation, weight, italic, underline, strike_out);
   set_font_desc(font);
 }
 

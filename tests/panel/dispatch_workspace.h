@@ -44,12 +44,7 @@ inline void set_up(int32_t width, int32_t height) {
   picture = IMAGE(width, height);
   for (int32_t i = 0; i < width * height; ++i) picture.pixels[i] = 0xFFFFFF;
   picture_pixels = picture.pixels;
-  picture_width = width;
-  picture_height = height;
-  picture_left = 0;
-  picture_top = (WINDOW_HEIGHT - height) / 2;
-  picture_right = width - 1;
-  picture_bottom = picture_top + height - 1;
+  place_picture(width, height);
   set_start_values();
   window_image = IMAGE(width + PANEL_WIDTH, WINDOW_HEIGHT);
   gfx_set_target(&window_image);

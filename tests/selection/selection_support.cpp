@@ -13,12 +13,7 @@ void reset_selection_state(int32_t block_size) {
 void make_picture(int32_t width, int32_t height, uint32_t fill) {
   picture.resize(width, height);
   picture_pixels = picture.pixels;
-  picture_width = width;
-  picture_height = height;
-  picture_left = 0;
-  picture_top = (WINDOW_HEIGHT - height) / 2;
-  picture_right = width - 1;
-  picture_bottom = picture_top + height - 1;
+  place_picture(width, height);
   for (int32_t i = 0; i < width * height; ++i) picture_pixels[i] = fill;
 }
 

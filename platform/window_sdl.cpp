@@ -256,10 +256,13 @@ void NativeWindow::Impl::thread_main() {
 
   SDL_Window* window = nullptr;
   uint32_t event_type = 0;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
 #if defined(SDL_VIDEO_DRIVER_X11)
-    XSetErrorHandler(ignore_x_error);
+  // Set before SDL starts: SDL chains its own handler to the one it finds and puts
+  // that one back when it stops, so errors met while it closes its connections
+  // (a wake-up sent to the window as it goes away) land here too.
+  XSetErrorHandler(ignore_x_error);
 #endif
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
     event_type = SDL_RegisterEvents(1);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, options.width,

@@ -20,4 +20,8 @@ void set_terminal_title(const char* gbk_text) {
   std::fflush(stdout);
 }
 
+void print_error_line(const char* gbk_text) {
+  std::fprintf(stderr, "%s\n", gbk_to_utf8(gbk_text != nullptr ? gbk_text : "").c_str());
+}
+
 }  // namespace platform

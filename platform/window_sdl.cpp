@@ -33,6 +33,21 @@ int ignore_x_error(Display*, XErrorEvent* error) {
 }  // namespace
 #endif
 
+namespace {
+
+// When the display cannot be reached SDL falls through to drivers that draw
+// nowhere; a window there would be one nobody can see, click or close. Those run
+// only when SDL_VIDEODRIVER names them.
+bool shows_on_screen(const char* driver) {
+  if (driver == nullptr) return false;
+  const std::string name = driver;
+  if (name != "offscreen" && name != "dummy" && name != "evdev") return true;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return asked != nullptr && name == asked;
+}
+
+}  // namespace
+
 struct NativeWindow::Impl {
   WindowHost* host = nullptr;
   WindowOptions options;
@@ -262,11 +277,16 @@ void NativeWindow::Impl::thread_main() {
   // (a wake-up sent to the window as it goes away) land here too.
   XSetErrorHandler(ignore_x_error);
 #endif
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "Tessary: no window can be opened: %s\n", SDL_GetError());
+  } else if (!shows_on_screen(SDL_GetCurrentVideoDriver())) {
+    std::fprintf(stderr, "Tessary: no window can be opened: the display cannot be reached\n");
+  } else {
     event_type = SDL_RegisterEvents(1);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, options.width,
                               options.height, SDL_WINDOW_SHOWN);
+    if (window == nullptr) std::fprintf(stderr, "Tessary: no window can be opened: %s\n", SDL_GetError());
   }
   {
     std::lock_guard lock(mutex);

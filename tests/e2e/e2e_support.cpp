@@ -376,7 +376,7 @@ XServer::XServer() : xlib_(std::make_unique<Xlib>()) {
       dup2(null, 1);
       dup2(null, 2);
       setpgid(0, 0);
-      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-nocursor",
+      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-nocursor", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -523,7 +523,7 @@ std::vector<unsigned long> XServer::windows_of(pid_t pid) {
 }
 
 Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
-                 const fs::path& log_dir)
+                 const fs::path& log_dir, const std::string& display)
     : x_(x) {
   static int counter = 0;
   log_path_ = log_dir / ("tessary-" + std::to_string(++counter) + ".log");
@@ -538,7 +538,7 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
   pid_ = fork();
   if (pid_ == 0) {
     if (chdir(workdir.c_str()) != 0) _exit(126);
-    setenv("DISPLAY", x.name().c_str(), 1);
+    setenv("DISPLAY", display.empty() ? x.name().c_str() : display.c_str(), 1);
     // Leak reports at exit would turn a clean close into a failed status; leaks are
     // the unit tests' business.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);

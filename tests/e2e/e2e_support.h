@@ -146,8 +146,9 @@ class XServer {
 // destroyed if still running.
 class Process {
  public:
+  // `display` replaces the server's own display name when not empty.
   Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
-          const fs::path& log_dir);
+          const fs::path& log_dir, const std::string& display = "");
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;

@@ -172,6 +172,26 @@ TEST_F(Startup, AnUnreadablePictureIsRefusedWithItsMessage) {
   }
 }
 
+// With no display to show them on, the program neither runs on unseen nor waits for
+// a key that no window can take: it says why on standard error and ends.
+TEST_F(Startup, WithoutAReachableDisplayTheProgramSaysSoAndEnds) {
+  fs::path work = folder("w");
+  ASSERT_TRUE(write_bmp(work / "pic.bmp", small_picture()));
+  const std::string unreachable = ":9999";
+
+  Process editing(x, tessary_exe(), {"pic.bmp"}, work, tmp.path(), unreachable);
+  auto status = editing.wait_exit(30);
+  ASSERT_TRUE(status.has_value()) << "the program kept running without a display";
+  EXPECT_EQ(*status, 1);
+  EXPECT_NE(editing.log().find("no window can be opened"), std::string::npos) << editing.log();
+
+  Process refused(x, tessary_exe(), {}, work, tmp.path(), unreachable);
+  status = refused.wait_exit(30);
+  ASSERT_TRUE(status.has_value()) << "the refusal waited for a key without a window";
+  EXPECT_EQ(*status, 0);
+  EXPECT_NE(refused.log().find("需将图像拖给程序才能运行\n"), std::string::npos) << refused.log();
+}
+
 TEST(CloseBox, ClosingTheEditingWindowEndsTheProgramWithStatus0) {
   Session s;
   ASSERT_NO_FATAL_FAILURE(s.start(small_picture()));

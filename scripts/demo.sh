@@ -50,7 +50,7 @@ cleanup() {
 trap cleanup EXIT INT TERM
 for n in 91 92 93 94 95 96 97 98 99 100 101 102 103 104 105; do
   [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 1600x1000x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   tries=0
   while [ $tries -lt 100 ]; do

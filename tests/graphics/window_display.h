@@ -39,7 +39,10 @@ inline bool start() {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    const char* args[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1600x1000x24", "-nolisten", "tcp", nullptr};
+    // -noreset: the server would otherwise restart each time its last client leaves
+    // (between two tests' windows), refusing the connections that come meanwhile.
+    const char* args[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-noreset",
+                          nullptr};
     static pid_t server = 0;
     const int failed = posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(args), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -180,19 +180,6 @@ inline bool send_close_request(unsigned long id) {
   return sent;
 }
 
-// True when a thread of this process other than the main one has a child process.
-inline bool thread_has_child_process() {
-  std::error_code error;
-  const std::string main_thread = std::to_string(getpid());
-  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
-    if (task.path().filename() == main_thread) continue;
-    std::ifstream children(task.path() / "children");
-    std::string pid;
-    if (children >> pid) return true;
-  }
-  return false;
-}
-
 // The running test program's own path.
 inline std::string self_path() {
   char path[4096];

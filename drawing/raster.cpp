@@ -182,14 +182,14 @@ void DashWalker::enter(int32_t index, bool on) {
     on_ = on;
     left_ = static_cast<uint64_t>(pattern_.lengths[index]) * pattern_.unit;
     if (left_ > 0) return;
-    index = (index + 1) % pattern_.count;
+    index = next_index(index);
     on = !on;
   }
 }
 
 void DashWalker::step() {
   if (pattern_.count == 0) return;
-  if (--left_ == 0) enter((index_ + 1) % pattern_.count, !on_);
+  if (--left_ == 0) enter(next_index(index_), !on_);
 }
 
 void DashWalker::skip(uint64_t steps) {
@@ -197,7 +197,7 @@ void DashWalker::skip(uint64_t steps) {
   steps %= period_;
   while (steps >= left_) {
     steps -= left_;
-    enter((index_ + 1) % pattern_.count, !on_);
+    enter(next_index(index_), !on_);
   }
   left_ -= steps;
 }
@@ -275,9 +275,14 @@ void thin_line(IMAGE& image, const ClipBox& clip, int32_t rop, uint32_t color, i
 
   const uint64_t denominator = 2 * major_len;
   const uint64_t increment = 2 * minor_len;
-  const Wide numerator = static_cast<Wide>(2) * static_cast<uint64_t>(first) * minor_len + major_len;
-  int64_t offset = static_cast<int64_t>(numerator / denominator);
-  uint64_t remainder = static_cast<uint64_t>(numerator % denominator);
+  int64_t offset = 0;
+  uint64_t remainder = major_len;
+  // Straight across or down (every outline side) needs no wide division.
+  if (minor_len != 0) {
+    const Wide numerator = static_cast<Wide>(2) * static_cast<uint64_t>(first) * minor_len + major_len;
+    offset = static_cast<int64_t>(numerator / denominator);
+    remainder = static_cast<uint64_t>(numerator % denominator);
+  }
 
   const int32_t width = image.width;
   uint32_t* const pixels = image.pixels;

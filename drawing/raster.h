@@ -70,6 +70,7 @@ class DashWalker {
 
  private:
   void enter(int32_t index, bool on);
+  int32_t next_index(int32_t index) const { return index + 1 == pattern_.count ? 0 : index + 1; }
   DashPattern pattern_;
   uint64_t period_ = 0;
   int32_t index_ = 0;

@@ -288,4 +288,13 @@ TEST(Transform, OriginAndAspectMoveLines) {
   EXPECT_EQ(lit(t.image), rect_pixels(2, 1, 7, 1));
 }
 
+// Ends that land on half pixels round away from zero: (0.5, 1.5) to (4.5, 1.5)
+// covers x 1 to 4 of row 2, not 0 to 3 (rounding down, or to even).
+TEST(Transform, HalfPixelEndsRoundAwayFromZero) {
+  Target t(20, 20);
+  t.device().set_aspect(0.5f, 0.5f);
+  gfx_line(1, 3, 9, 3);
+  EXPECT_EQ(lit(t.image), rect_pixels(1, 2, 4, 2));
+}
+
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include "app/editing_state.h"
 #include "app/main_loop.h"
-#include "app/workspace.h"
 #include "graphics/graph_context.h"
+#include "stroke_setup.h"
 
 namespace {
 
@@ -24,25 +24,11 @@ void set_up(Scene scene, int32_t block_size) {
       if (scene == Scene::gradient) v = (static_cast<uint32_t>(x / 4) << 16) | (static_cast<uint32_t>(y / 3) << 8) | 0x40;
       picture.pixels[y * MAX_PICTURE_WIDTH + x] = v;
     }
-  picture_pixels = picture.pixels;
-  picture_width = MAX_PICTURE_WIDTH;
-  picture_height = MAX_PICTURE_HEIGHT;
-  picture_left = 0;
-  picture_top = 0;
-  picture_right = MAX_PICTURE_WIDTH - 1;
-  picture_bottom = MAX_PICTURE_HEIGHT - 1;
   window_stand_in = IMAGE(MAX_PICTURE_WIDTH + PANEL_WIDTH, WINDOW_HEIGHT);
   gfx_set_target(&window_stand_in);
+  start_stroke_on_picture(block_size, 500, 380);
+  // The start values take the window's pixels; here the stand-in is the window.
   window_pixels = window_stand_in.pixels;
-  gfx_put_image(0, 0, &picture, SRCCOPY);
-  set_start_values();
-  window_pixels = window_stand_in.pixels;
-  settings.block_index = block_size;
-  current_msg = MOUSEMSG{};
-  current_msg.message = WM_MOUSEMOVE;
-  current_msg.left_button = true;
-  current_msg.x = 500;
-  current_msg.y = 380;
 }
 
 void run_strokes(benchmark::State& state, Scene scene) {

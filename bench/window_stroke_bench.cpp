@@ -8,8 +8,8 @@
 
 #include "app/editing_state.h"
 #include "app/main_loop.h"
-#include "app/workspace.h"
 #include "graphics/graph_context.h"
+#include "stroke_setup.h"
 
 namespace {
 
@@ -20,6 +20,7 @@ bool open_stroke_window(int32_t block_size) {
     if (!gfx_open_window(MAX_PICTURE_WIDTH + PANEL_WIDTH, WINDOW_HEIGHT, 0)) return false;
     opened = true;
   }
+  gfx_set_target(nullptr);  // other benchmarks may have drawn into an image
   clear_editing_state();
   picture = IMAGE(MAX_PICTURE_WIDTH, MAX_PICTURE_HEIGHT);
   // A disc on a plain ground: a long, round outline.
@@ -28,20 +29,7 @@ bool open_stroke_window(int32_t block_size) {
       const int32_t dx = x - 512, dy = y - 384;
       picture.pixels[y * MAX_PICTURE_WIDTH + x] = dx * dx + dy * dy < 300 * 300 ? 0xC03020 : 0x2060A0;
     }
-  picture_pixels = picture.pixels;
-  picture_width = MAX_PICTURE_WIDTH;
-  picture_height = MAX_PICTURE_HEIGHT;
-  picture_right = MAX_PICTURE_WIDTH - 1;
-  picture_bottom = MAX_PICTURE_HEIGHT - 1;
-  window_pixels = gfx_pixels(nullptr);
-  gfx_put_image(0, 0, &picture, SRCCOPY);
-  set_start_values();
-  settings.block_index = block_size;
-  current_msg = MOUSEMSG{};
-  current_msg.message = WM_MOUSEMOVE;
-  current_msg.left_button = true;
-  current_msg.x = 512;
-  current_msg.y = 384;
+  start_stroke_on_picture(block_size, 512, 384);
   return true;
 }
 

@@ -146,7 +146,7 @@ void DrawOnWnd::line_to(int32_t x, int32_t y) {
 
 #define TESSARY_BOX_OPERATION(name)                                          \
   void DrawOnWnd::name(int32_t left, int32_t top, int32_t right, int32_t bottom) { \
-    WindowLock lock;                                  \
+    WindowLock lock;                                                         \
     DrawOnImg::name(left, top, right, bottom);                               \
     changed(left, top, right, bottom);                                       \
   }
@@ -162,7 +162,7 @@ TESSARY_BOX_OPERATION(clear_ellipse)
 
 #define TESSARY_CIRCLE_OPERATION(name)                                  \
   void DrawOnWnd::name(int32_t x, int32_t y, int32_t radius) {          \
-    WindowLock lock;                             \
+    WindowLock lock;                                                    \
     DrawOnImg::name(x, y, radius);                                      \
     const RECT32 box = circle_box(x, y, radius);                        \
     changed(box.left, box.top, box.right, box.bottom);                  \
@@ -176,7 +176,7 @@ TESSARY_CIRCLE_OPERATION(clear_circle)
 #define TESSARY_ROUND_RECT_OPERATION(name)                                                              \
   void DrawOnWnd::name(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t corner_width, \
                        int32_t corner_height) {                                                         \
-    WindowLock lock;                                                             \
+    WindowLock lock;                                                                                    \
     DrawOnImg::name(left, top, right, bottom, corner_width, corner_height);                             \
     changed(left, top, right, bottom);                                                                  \
   }
@@ -188,7 +188,7 @@ TESSARY_ROUND_RECT_OPERATION(clear_round_rect)
 
 #define TESSARY_ARC_OPERATION(name)                                                 \
   void DrawOnWnd::name(const RECT32& box, double start_angle, double end_angle) { \
-    WindowLock lock;                                        \
+    WindowLock lock;                                                               \
     DrawOnImg::name(box, start_angle, end_angle);                                  \
     changed(box.left, box.top, box.right, box.bottom);                             \
   }
@@ -201,7 +201,7 @@ TESSARY_ARC_OPERATION(clear_pie)
 
 #define TESSARY_POINTS_OPERATION(name)                               \
   void DrawOnWnd::name(const POINT32* points, int32_t count) {      \
-    WindowLock lock;                          \
+    WindowLock lock;                                                 \
     DrawOnImg::name(points, count);                                  \
     changed(points, count);                                          \
   }

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <thread>
@@ -19,9 +20,9 @@
 
 namespace platform {
 
-#if defined(SDL_VIDEO_DRIVER_X11)
 namespace {
 
+#if defined(SDL_VIDEO_DRIVER_X11)
 // Xlib's own handler ends the process on any protocol error, from whichever thread
 // met it. An error here concerns a window that is going away (an event sent to it
 // as it closes), so it is harmless: note it and go on.
@@ -29,21 +30,19 @@ int ignore_x_error(Display*, XErrorEvent* error) {
   std::fprintf(stderr, "Tessary: X error %d on request %d ignored\n", error->error_code, error->request_code);
   return 0;
 }
-
-}  // namespace
 #endif
-
-namespace {
 
 // When the display cannot be reached SDL falls through to drivers that draw
 // nowhere; a window there would be one nobody can see, click or close. Those run
 // only when SDL_VIDEODRIVER names them.
 bool shows_on_screen(const char* driver) {
   if (driver == nullptr) return false;
-  const std::string name = driver;
-  if (name != "offscreen" && name != "dummy" && name != "evdev") return true;
-  const char* asked = std::getenv("SDL_VIDEODRIVER");
-  return asked != nullptr && name == asked;
+  for (const char* nowhere : {"offscreen", "dummy", "evdev"}) {
+    if (std::strcmp(driver, nowhere) != 0) continue;
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    return asked != nullptr && std::strcmp(driver, asked) == 0;
+  }
+  return true;
 }
 
 }  // namespace
@@ -277,17 +276,19 @@ void NativeWindow::Impl::thread_main() {
   // (a wake-up sent to the window as it goes away) land here too.
   XSetErrorHandler(ignore_x_error);
 #endif
+  const char* failure = nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "Tessary: no window can be opened: %s\n", SDL_GetError());
+    failure = SDL_GetError();
   } else if (!shows_on_screen(SDL_GetCurrentVideoDriver())) {
-    std::fprintf(stderr, "Tessary: no window can be opened: the display cannot be reached\n");
+    failure = "the display cannot be reached";
   } else {
     event_type = SDL_RegisterEvents(1);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, options.width,
                               options.height, SDL_WINDOW_SHOWN);
-    if (window == nullptr) std::fprintf(stderr, "Tessary: no window can be opened: %s\n", SDL_GetError());
+    if (window == nullptr) failure = SDL_GetError();
   }
+  if (failure != nullptr) std::fprintf(stderr, "Tessary: no window can be opened: %s\n", failure);
   {
     std::lock_guard lock(mutex);
     start_done = true;

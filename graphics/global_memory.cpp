@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/files.h"
+
 namespace Canvas {
 
 GlobalMemory::~GlobalMemory() = default;
@@ -15,7 +17,7 @@ void GlobalMemory::free_block() {
 bool GlobalMemory::load_file(const char* path) {
   free_block();
   if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = platform::open_file(path, "rb");
   if (file == nullptr) return false;
   // The size comes from seeking to the end, then the read must deliver exactly that
   // many bytes, so a file that shrinks meanwhile is refused rather than half read.

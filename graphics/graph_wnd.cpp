@@ -180,7 +180,7 @@ void GraphWnd::handle_pointer(const platform::PointerEvent& event) {
 
 void GraphWnd::on_pointer(const platform::PointerEvent& event) { handle_pointer(event); }
 
-void GraphWnd::on_key(uint32_t code) { platform::post_window_key(code); }
+void GraphWnd::on_key(const platform::KeyEvent& key) { platform::post_window_key(key.code); }
 
 void GraphWnd::on_close_request() { platform::end_process_now(0); }
 

@@ -57,7 +57,7 @@ class GraphWnd : public IMAGE, private platform::WindowHost {
 
  private:
   void on_pointer(const platform::PointerEvent& event) override;
-  void on_key(uint32_t code) override;
+  void on_key(const platform::KeyEvent& key) override;
   void on_close_request() override;
   platform::PixelRect fill_frame(uint32_t* frame, int32_t pitch, int32_t width, int32_t height, bool whole) override;
   void on_presented() override;

@@ -34,11 +34,23 @@ struct PixelRect {
   bool empty() const { return right <= left || bottom <= top; }
 };
 
+// A key pressed in the window.
+struct KeyEvent {
+  // Letters and digits as their lower-case ASCII character ('z', '1'), Return 13,
+  // Escape 27, Space 32, Delete KEY_DELETE; other keys a platform code at or above
+  // KEY_OTHER.
+  uint32_t code = 0;
+  bool ctrl = false;
+  bool shift = false;
+};
+inline constexpr uint32_t KEY_DELETE = 0x7F;
+inline constexpr uint32_t KEY_OTHER = 0x10000;
+
 class WindowHost {
  public:
   virtual void on_pointer(const PointerEvent& event) = 0;
-  // A key typed into the window (a character code, or a key code for keys without one).
-  virtual void on_key(uint32_t code) = 0;
+  // A key pressed in the window (modifier keys alone are not reported).
+  virtual void on_key(const KeyEvent& key) = 0;
   virtual void on_close_request() = 0;
   // Copies what has to be shown into `frame` (width x height words 0x00RRGGBB, rows
   // `pitch` words apart) and returns the rectangle written; the whole client area when

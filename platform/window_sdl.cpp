@@ -162,6 +162,14 @@ void NativeWindow::Impl::present(SDL_Window* window, bool whole, std::vector<uin
 
 namespace {
 
+// SDL names the ASCII keys by their character (Delete is 127); the rest carry their
+// scan code above bit 30.
+uint32_t key_code(SDL_Keycode key) {
+  const auto code = static_cast<uint32_t>(key);
+  if (code < 0x80) return code;
+  return KEY_OTHER + (code & 0xFFFFu);
+}
+
 bool is_modifier_key(SDL_Keycode key) {
   switch (key) {
     case SDLK_LCTRL:
@@ -238,7 +246,11 @@ void NativeWindow::Impl::handle(const SDL_Event& event, SDL_Window* window, bool
       if (is_modifier_key(key)) break;
       // Ctrl+C is the terminal's interrupt, not a key.
       if (key == SDLK_c && (event.key.keysym.mod & KMOD_CTRL) != 0) break;
-      host->on_key(static_cast<uint32_t>(key));
+      KeyEvent pressed;
+      pressed.code = key_code(key);
+      pressed.ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
+      pressed.shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
+      host->on_key(pressed);
       break;
     }
     case SDL_WINDOWEVENT:

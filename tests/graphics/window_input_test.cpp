@@ -127,3 +127,35 @@ TEST(WindowInput, ClearingTheQueueEmptiesIt) {
 }
 
 }  // namespace
+
+// A key lands in the queue in order with the mouse messages around it, with its
+// modifiers but never a button, even while one is held; the key wait gets it too.
+TEST(WindowInput, KeysQueueInOrderWithoutButtons) {
+  Canvas::GraphWnd window;
+  window.handle_pointer(ev(Kind::press, 1, 1, 5, 6));
+  platform::KeyEvent key;
+  key.code = 'z';
+  key.ctrl = true;
+  key.shift = true;
+  window.handle_key(key);
+  window.handle_pointer(ev(Kind::release, 1, 1, 5, 6));
+  ASSERT_EQ(window.mouse_queue().count(), 3u);
+  EXPECT_EQ(window.next_mouse_msg().message, WM_LBUTTONDOWN);
+  const MOUSEMSG got = window.next_mouse_msg();
+  EXPECT_EQ(got.message, WM_KEYDOWN);
+  EXPECT_EQ(got.key, uint32_t{'z'});
+  EXPECT_TRUE(got.ctrl);
+  EXPECT_TRUE(got.shift);
+  EXPECT_FALSE(got.left_button || got.middle_button || got.right_button);
+  EXPECT_EQ(window.next_mouse_msg().message, WM_LBUTTONUP);
+}
+
+TEST(WindowInput, AKeyFindingTheQueueFullIsDropped) {
+  Canvas::GraphWnd window;
+  for (uint32_t i = 0; i < Canvas::MouseQueue::capacity; ++i) window.handle_pointer(ev(Kind::move, 0, 0, 1, 1));
+  platform::KeyEvent key;
+  key.code = platform::KEY_DELETE;
+  window.handle_key(key);
+  ASSERT_EQ(window.mouse_queue().count(), Canvas::MouseQueue::capacity);
+  for (uint32_t i = 0; i < Canvas::MouseQueue::capacity; ++i) EXPECT_EQ(window.next_mouse_msg().message, WM_MOUSEMOVE);
+}

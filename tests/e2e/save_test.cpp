@@ -1,7 +1,5 @@
 // Saving: numbered files named after the picture, the colour transform's full cycle,
-// a save that cannot be written and names that are already taken.
-#include <fstream>
-
+// and a save that cannot be written.
 #include <gtest/gtest.h>
 
 #include "e2e_model.h"
@@ -109,21 +107,6 @@ TEST(Save, AFailedSaveIsReportedAndKeepsItsNumber) {
   s.save_and_confirm();
   ASSERT_NO_FATAL_FAILURE(expect_file(s, "pic_1.bmp", original));
   EXPECT_TRUE(s.app().running()) << "the program ended while saving";
-}
-
-// A name the user already has is skipped, and the file stays as it was.
-TEST(Save, TakenNamesAreSkippedNeverReplaced) {
-  Session s;
-  const Picture original = colourful();
-  fs::create_directories(s.work());
-  fs::create_directory(s.work() / "pic_0.bmp");
-  std::ofstream(s.work() / "pic_1.png") << "mine";
-  ASSERT_NO_FATAL_FAILURE(s.start(original));
-  EXPECT_EQ(s.save_and_confirm(), save_caption());
-  ASSERT_NO_FATAL_FAILURE(expect_file(s, "pic_2.bmp", original));
-  EXPECT_TRUE(fs::is_directory(s.work() / "pic_0.bmp"));
-  EXPECT_EQ(fs::file_size(s.work() / "pic_1.png"), 4u);
-  EXPECT_FALSE(fs::exists(s.work() / "pic_1.bmp"));
 }
 
 }  // namespace

@@ -96,15 +96,5 @@ TEST_F(Shortcuts, DeleteBackForwardAndSave) {
   EXPECT_TRUE(fs::is_regular_file(s.work() / "pic_0.png"));
 }
 
-TEST_F(Shortcuts, DeleteWithNoOutlineDoesNothing) {
-  ASSERT_NO_FATAL_FAILURE(key_step("Delete", false));
-  EXPECT_TRUE(shows_picture(area(), m.picture));
-  // No snapshot was taken: there is nothing to step back to.
-  ASSERT_NO_FATAL_FAILURE(key_step("ctrl+z", false));
-  EXPECT_TRUE(shows_picture(area(), m.picture));
-  Rect back = s.row_rect(9);
-  EXPECT_EQ(s.settle().at(back.x, back.y + 15), BLACK) << "the back row shows a step to go back to";
-}
-
 }  // namespace
 }  // namespace e2e

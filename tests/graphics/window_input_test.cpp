@@ -126,7 +126,6 @@ TEST(WindowInput, ClearingTheQueueEmptiesIt) {
   EXPECT_TRUE(window.mouse_queue().is_empty());
 }
 
-}  // namespace
 
 // A key lands in the queue in order with the mouse messages around it, with its
 // modifiers but never a button, even while one is held; the key wait gets it too.
@@ -150,12 +149,4 @@ TEST(WindowInput, KeysQueueInOrderWithoutButtons) {
   EXPECT_EQ(window.next_mouse_msg().message, WM_LBUTTONUP);
 }
 
-TEST(WindowInput, AKeyFindingTheQueueFullIsDropped) {
-  Canvas::GraphWnd window;
-  for (uint32_t i = 0; i < Canvas::MouseQueue::capacity; ++i) window.handle_pointer(ev(Kind::move, 0, 0, 1, 1));
-  platform::KeyEvent key;
-  key.code = platform::KEY_DELETE;
-  window.handle_key(key);
-  ASSERT_EQ(window.mouse_queue().count(), Canvas::MouseQueue::capacity);
-  for (uint32_t i = 0; i < Canvas::MouseQueue::capacity; ++i) EXPECT_EQ(window.next_mouse_msg().message, WM_MOUSEMOVE);
-}
+}  // namespace

@@ -112,14 +112,4 @@ TEST_F(NumberedFiles, AFailedPngTakesItsBmpAlong) {
   EXPECT_EQ(fs::directory_iterator("."), fs::directory_iterator()) << "a failed save left a file";
 }
 
-TEST_F(NumberedFiles, WholeFileNeverReplacesWithoutBeingAsked) {
-  put_file("mine", "theirs");
-  EXPECT_EQ(write_whole_file("mine", BMP_BYTES, false), WholeFileResult::name_taken);
-  EXPECT_EQ(contents("mine"), "theirs");
-  EXPECT_EQ(write_whole_file("mine", BMP_BYTES, true), WholeFileResult::written);
-  EXPECT_EQ(contents("mine"), std::string(BMP_BYTES.begin(), BMP_BYTES.end()));
-  EXPECT_EQ(write_whole_file("no-such-folder/mine", BMP_BYTES, false), WholeFileResult::failed);
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
-}
-
 }  // namespace

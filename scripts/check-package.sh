@@ -68,7 +68,9 @@ EOF
 cat >"$root/tmp/check-as-user.sh" <<'EOF'
 set -eu
 cd "$HOME"
-Xvfb :7 -screen 0 1600x1000x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+# Only the socket file in this root: the machine's abstract X sockets are shared
+# with every other display on it.
+Xvfb :7 -screen 0 1600x1000x24 -nolisten tcp -nolisten local >/tmp/xvfb.log 2>&1 &
 xvfb=$!
 export DISPLAY=:7
 tries=0
@@ -141,3 +143,4 @@ flock /tmp/tessary-e2e.lock unshare --pid --fork --kill-child --mount sh -c '
   mount --rbind /dev "$root/dev"
   chroot "$root" /bin/sh /tmp/check-as-root.sh
 ' check "$root"
+rm -rf "$root"

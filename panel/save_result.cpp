@@ -1,5 +1,6 @@
 #include "panel/save_result.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -68,5 +69,5 @@ void save_result() {
                   result.saved ? texts::msg_saved_format : texts::msg_save_failed_format, name);
   platform::show_message_box(save_message, texts::caption_save);
   // A failed save takes no number, so the next success does not leave a gap.
-  if (result.saved) save_counter = result.number + 1;
+  if (result.saved && result.number < INT32_MAX) save_counter = result.number + 1;
 }

@@ -170,6 +170,20 @@ void GraphWnd::handle_pointer(const platform::PointerEvent& event) {
   msg.right_button = (held_buttons_ & 4u) != 0;
   msg.x = static_cast<int16_t>(std::clamp(event.x, INT16_MIN + 0, INT16_MAX + 0));
   msg.y = static_cast<int16_t>(std::clamp(event.y, INT16_MIN + 0, INT16_MAX + 0));
+  enqueue(msg);
+}
+
+void GraphWnd::handle_key(const platform::KeyEvent& key) {
+  platform::post_window_key(key.code);
+  MOUSEMSG msg{};
+  msg.message = WM_KEYDOWN;
+  msg.key = key.code;
+  msg.ctrl = key.ctrl;
+  msg.shift = key.shift;
+  enqueue(msg);
+}
+
+void GraphWnd::enqueue(const MOUSEMSG& msg) {
   // A message that finds the queue full is dropped; the reader is woken either way.
   queue_.push(msg);
   {
@@ -180,7 +194,7 @@ void GraphWnd::handle_pointer(const platform::PointerEvent& event) {
 
 void GraphWnd::on_pointer(const platform::PointerEvent& event) { handle_pointer(event); }
 
-void GraphWnd::on_key(const platform::KeyEvent& key) { platform::post_window_key(key.code); }
+void GraphWnd::on_key(const platform::KeyEvent& key) { handle_key(key); }
 
 void GraphWnd::on_close_request() { platform::end_process_now(0); }
 

@@ -53,6 +53,9 @@ class GraphWnd : public IMAGE, private platform::WindowHost {
   // Turns one pointer event into the mouse message it stands for and queues it;
   // keeps the button state between events. Runs on the window thread.
   void handle_pointer(const platform::PointerEvent& event);
+  // Hands the key to a waiting key read and queues it as a WM_KEYDOWN record behind
+  // the mouse messages before it. Runs on the window thread.
+  void handle_key(const platform::KeyEvent& key);
   MouseQueue& mouse_queue() { return queue_; }
 
  private:
@@ -62,6 +65,8 @@ class GraphWnd : public IMAGE, private platform::WindowHost {
   platform::PixelRect fill_frame(uint32_t* frame, int32_t pitch, int32_t width, int32_t height, bool whole) override;
   void on_presented() override;
 
+  // Queues (or, when the queue is full, drops) the record and wakes the reader.
+  void enqueue(const MOUSEMSG& msg);
   uint64_t note_changed(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void wait_shown(uint64_t generation);
 

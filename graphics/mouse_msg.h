@@ -14,6 +14,10 @@ inline constexpr uint32_t WM_MBUTTONDOWN = 0x207;
 inline constexpr uint32_t WM_MBUTTONUP = 0x208;
 inline constexpr uint32_t WM_MBUTTONDBLCLK = 0x209;
 inline constexpr uint32_t WM_MOUSEWHEEL = 0x20A;
+// A key pressed in the window, queued in order with the mouse messages so that a
+// shortcut acts exactly between the clicks around it. Its button flags are clear, so
+// whatever handles mouse messages by their buttons leaves it alone.
+inline constexpr uint32_t WM_KEYDOWN = 0x100;
 
 // Key-state bits of a mouse message; the wheel delta rides in the high 16 bits.
 inline constexpr uint32_t MK_LBUTTON = 0x01;
@@ -22,9 +26,10 @@ inline constexpr uint32_t MK_SHIFT = 0x04;
 inline constexpr uint32_t MK_CONTROL = 0x08;
 inline constexpr uint32_t MK_MBUTTON = 0x10;
 
-// One mouse event. Flags hold the keys and buttons as they were at that event;
-// x and y are client coordinates; wheel_delta is 120 per notch, positive away from
-// the user, and 0 for every message but WM_MOUSEWHEEL.
+// One mouse event (or key press). Flags hold the keys and buttons as they were at that
+// event; x and y are client coordinates; wheel_delta is 120 per notch, positive away
+// from the user, and 0 for every message but WM_MOUSEWHEEL; key is the window's key
+// code (platform::KeyEvent) of a WM_KEYDOWN and 0 for every other message.
 struct MOUSEMSG {
   uint32_t message;
   bool ctrl;
@@ -35,4 +40,5 @@ struct MOUSEMSG {
   int16_t x;
   int16_t y;
   int16_t wheel_delta;
+  uint32_t key;
 };

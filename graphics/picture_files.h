@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "graphics/image.h"
 
@@ -13,3 +14,7 @@ void gfx_load_picture(IMAGE* image, const char* path, int32_t width, int32_t hei
 // Writes `image` (null: the window's backing image) as an uncompressed 24-bit BMP.
 // Returns true when the whole file was written; a failed save leaves no partial file.
 bool gfx_save_picture(const char* path, const IMAGE* image);
+
+// The bytes of that BMP file; empty when the image has no pixels or is too large for
+// the format.
+std::vector<uint8_t> gfx_encode_bmp(const IMAGE* image);

@@ -9,6 +9,7 @@
 #include "panel/colour_transform.h"
 #include "panel/save_result.h"
 #include "panel/tool_panel.h"
+#include "platform/window.h"
 #include "selection/outline.h"
 #include "selection/stroke.h"
 
@@ -169,12 +170,71 @@ void transform_picture() {
   gfx_clear_mouse_queue();
 }
 
+void step_back() {
+  if (history_pos != history_oldest) undo_snapshot();
+  draw_history_buttons();
+  gfx_clear_mouse_queue();
+}
+
+void step_forward() {
+  if ((history_pos + 1) % HISTORY_SLOTS != history_newest) redo_snapshot();
+  draw_history_buttons();
+  gfx_clear_mouse_queue();
+}
+
+void save_and_drain() {
+  save_result();
+  gfx_clear_mouse_queue();
+}
+
+// What a left click on one of the rows that act at once does; a shortcut does the
+// same through here.
+void press_row(int32_t row) {
+  switch (row) {
+    case ROW_DELETE:
+      if (settings.outline_shown) delete_shown_selection();
+      return;
+    case ROW_BACK:
+      step_back();
+      return;
+    case ROW_FORWARD:
+      step_forward();
+      return;
+    case ROW_SAVE:
+      save_and_drain();
+      return;
+    default:
+      return;
+  }
+}
+
 }  // namespace
+
+int32_t shortcut_row(const MOUSEMSG& msg) {
+  if (msg.message != WM_KEYDOWN) return -1;
+  if (msg.key == platform::KEY_DELETE) return ROW_DELETE;
+  if (!msg.ctrl) return -1;
+  switch (msg.key) {
+    case 'z':
+      return msg.shift ? ROW_FORWARD : ROW_BACK;
+    case 'y':
+      return ROW_FORWARD;
+    case 's':
+      return ROW_SAVE;
+    default:
+      return -1;
+  }
+}
 
 void dispatch_input() { dispatch_message(gfx_next_mouse_msg()); }
 
 void dispatch_message(const MOUSEMSG& msg) {
   current_msg = msg;
+  // A key touches neither the hover frame nor anything under the pointer.
+  if (msg.message == WM_KEYDOWN) {
+    press_row(shortcut_row(msg));
+    return;
+  }
   const int32_t row = row_under(msg.x, msg.y);
 
   if (hover_row != -1 && row != hover_row) {
@@ -215,27 +275,13 @@ void dispatch_message(const MOUSEMSG& msg) {
       if (msg.left_button) toggle_include_or_range(row);
       return;
     case ROW_DELETE:
-      if (settings.outline_shown && msg.left_button) delete_shown_selection();
+    case ROW_BACK:
+    case ROW_FORWARD:
+    case ROW_SAVE:
+      if (msg.left_button) press_row(row);
       return;
     case ROW_TRANSFORM:
       if (msg.left_button) transform_picture();
-      return;
-    case ROW_BACK:
-      if (!msg.left_button) return;
-      if (history_pos != history_oldest) undo_snapshot();
-      draw_history_buttons();
-      gfx_clear_mouse_queue();
-      return;
-    case ROW_FORWARD:
-      if (!msg.left_button) return;
-      if ((history_pos + 1) % HISTORY_SLOTS != history_newest) redo_snapshot();
-      draw_history_buttons();
-      gfx_clear_mouse_queue();
-      return;
-    case ROW_SAVE:
-      if (!msg.left_button) return;
-      save_result();
-      gfx_clear_mouse_queue();
       return;
     default:
       return;

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "graphics/mouse_msg.h"
 
 // Takes the next mouse message into current_msg and carries out what it asks of the
@@ -8,3 +10,7 @@ void dispatch_input();
 // Stores `msg` in current_msg and does for it what dispatch_input does once a message
 // has arrived: hover frames, the undo/redo frames and any panel action.
 void dispatch_message(const MOUSEMSG& msg);
+
+// The panel row whose left click a key record stands for, -1 for none: Ctrl+Z back,
+// Ctrl+Y and Ctrl+Shift+Z forward, Ctrl+S save, Delete the selection.
+int32_t shortcut_row(const MOUSEMSG& msg);

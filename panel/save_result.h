@@ -2,8 +2,10 @@
 #include <cstddef>
 #include <string_view>
 
-// Writes the picture as the next numbered BMP in the working directory and tells the
-// user in a message box. The counter moves on only when the file was written.
+// Writes the picture as the next numbered BMP in the working directory, and beside it
+// the cut-out as a PNG of the same number whose deleted pixels are transparent, then
+// tells the user in a message box. Numbers whose names are taken are skipped; the
+// counter moves on only when both files were written.
 void save_result();
 
 // Formats `format` (GBK with one %s) with the GBK text `argument` into `out` of

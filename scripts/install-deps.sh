@@ -11,4 +11,5 @@ apt-get install -y -q --no-install-recommends \
     libfreetype-dev libfontconfig-dev \
     fonts-wqy-microhei fonts-wqy-zenhei fonts-dejavu-core \
     xvfb xauth x11-utils xdotool imagemagick libx11-dev xfonts-base \
+    libpng-dev dpkg-dev file debootstrap desktop-file-utils \
     util-linux procps

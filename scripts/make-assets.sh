@@ -1,13 +1,17 @@
 #!/bin/sh
-# Draws the panel logo (assets/CORVALIS.jpg, 186 x 80) and the sample picture
-# (assets/sample.jpg, 800 x 600) with ImageMagick. The results are kept in the
-# repository; run this only to change them.
+# Draws the panel logo (assets/CORVALIS.jpg, 186 x 80), the sample picture
+# (assets/sample.jpg, 800 x 600) and the desktop icon (assets/tessary.svg and
+# assets/tessary-48.png, -128.png, -256.png) with ImageMagick. The results are kept
+# in the repository; run this only to change them. Arguments choose what to draw
+# (logo, sample, icon); none draws everything.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 out="$here/assets"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+[ $# -gt 0 ] || set -- logo sample icon
 
+draw_logo() {
 # Logo: a small mosaic of blocks with a dash-dot outline around part of it (what a
 # stroke selects), beside the name, on the panel's black.
 convert -size 186x80 xc:black \
@@ -22,7 +26,9 @@ convert -size 186x80 xc:black \
   -stroke none -fill white -font DejaVu-Sans-Bold -pointsize 25 -annotate +66+44 'Tessary' \
   -fill '#8fa3b8' -font DejaVu-Sans -pointsize 11 -annotate +67+62 'picture cut-out' \
   -quality 92 "$out/CORVALIS.jpg"
+}
 
+draw_sample() {
 # Sample picture: sky and meadow gradients, a sun, a cloud, a house, a tree and a
 # red ball, each with clear edges, and a little grain so it reads as a photograph.
 convert -size 800x360 gradient:'#4a90d9-#cfe6f7' "$work/sky.png"
@@ -46,4 +52,51 @@ convert "$work/sky.png" "$work/ground.png" -append \
   -fill '#1e88e5' -draw 'polygon 330,560 380,470 430,560' \
   -attenuate 0.25 +noise Gaussian \
   -quality 85 -sampling-factor 4:2:0 -strip "$out/sample.jpg"
-ls -l "$out/CORVALIS.jpg" "$out/sample.jpg"
+}
+
+# Icon: the logo's mosaic on a rounded dark square, with the selection's dash-dot
+# outline around four of its blocks. The SVG and the pictures draw the same shapes
+# on a 256-unit square.
+icon_blocks='40,40 #1d3557
+100,40 #2a6f97
+160,40 #468faf
+40,100 #2a6f97
+100,100 #e76f51
+160,100 #f4a261
+40,160 #468faf
+100,160 #e76f51
+160,160 #e9c46a'
+icon_outline='M98,98 H218 V218 H98 Z'
+
+draw_icon() {
+  {
+    echo '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" viewBox="0 0 256 256">'
+    echo '  <rect x="8" y="8" width="240" height="240" rx="40" fill="#101820"/>'
+    echo "$icon_blocks" | while read -r at colour; do
+      echo "  <rect x=\"${at%,*}\" y=\"${at#*,}\" width=\"56\" height=\"56\" fill=\"$colour\"/>"
+    done
+    echo "  <path d=\"$icon_outline\" fill=\"none\" stroke=\"#ffb703\" stroke-width=\"8\" stroke-dasharray=\"22 9 6 9\"/>"
+    echo '</svg>'
+  } >"$out/tessary.svg"
+  draw=""
+  for block in $(echo "$icon_blocks" | tr ' ' '@'); do
+    at=${block%@*} colour=${block#*@}
+    x=${at%,*} y=${at#*,}
+    draw="$draw fill $colour rectangle $x,$y $((x + 55)),$((y + 55))"
+  done
+  convert -size 256x256 xc:none -fill '#101820' -draw 'roundrectangle 8,8 247,247 40,40' \
+    -draw "$draw" \
+    -fill none -stroke '#ffb703' -strokewidth 8 \
+    -draw "stroke-dasharray 22 9 6 9 path '$icon_outline'" -depth 8 "PNG32:$work/icon.png"
+  for size in 48 128 256; do
+    convert "$work/icon.png" -resize "${size}x$size" -depth 8 -strip "PNG32:$out/tessary-$size.png"
+  done
+}
+
+for part in "$@"; do
+  case $part in
+    logo | sample | icon) "draw_$part" ;;
+    *) echo "make-assets: nothing called $part (logo, sample, icon)" >&2; exit 2 ;;
+  esac
+done
+ls -l "$out"

@@ -771,6 +771,10 @@ void Session::click_row(int row) {
 
 std::string Session::save_and_confirm(Picture* box_shot) {
   click_row(11);
+  return confirm_save_box(box_shot);
+}
+
+std::string Session::confirm_save_box(Picture* box_shot) {
   unsigned long box = 0;
   for (auto start = Clock::now(); box == 0 && seconds_since(start) < 20; sleep_ms(50))
     box = x_->find_window_by_title(save_caption());

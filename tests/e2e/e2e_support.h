@@ -234,6 +234,9 @@ class Session {
   // Clicks "save" and dismisses the message box titled save_caption(); returns the
   // box's title (empty when none appeared).
   std::string save_and_confirm(Picture* box_shot = nullptr);
+  // Waits for the message box of a save however it was asked for, and dismisses it
+  // as save_and_confirm does.
+  std::string confirm_save_box(Picture* box_shot = nullptr);
 
   // Writes a picture into the scratch folder for a failing test to look at.
   void keep(const std::string& name, const Picture& picture);

@@ -126,4 +126,27 @@ TEST(WindowInput, ClearingTheQueueEmptiesIt) {
   EXPECT_TRUE(window.mouse_queue().is_empty());
 }
 
+
+// A key lands in the queue in order with the mouse messages around it, with its
+// modifiers but never a button, even while one is held; the key wait gets it too.
+TEST(WindowInput, KeysQueueInOrderWithoutButtons) {
+  Canvas::GraphWnd window;
+  window.handle_pointer(ev(Kind::press, 1, 1, 5, 6));
+  platform::KeyEvent key;
+  key.code = 'z';
+  key.ctrl = true;
+  key.shift = true;
+  window.handle_key(key);
+  window.handle_pointer(ev(Kind::release, 1, 1, 5, 6));
+  ASSERT_EQ(window.mouse_queue().count(), 3u);
+  EXPECT_EQ(window.next_mouse_msg().message, WM_LBUTTONDOWN);
+  const MOUSEMSG got = window.next_mouse_msg();
+  EXPECT_EQ(got.message, WM_KEYDOWN);
+  EXPECT_EQ(got.key, uint32_t{'z'});
+  EXPECT_TRUE(got.ctrl);
+  EXPECT_TRUE(got.shift);
+  EXPECT_FALSE(got.left_button || got.middle_button || got.right_button);
+  EXPECT_EQ(window.next_mouse_msg().message, WM_LBUTTONUP);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/main_loop.h"
 #include "graphics/graph_context.h"
 #include "panel/colour_transform.h"
+#include "platform/window.h"
 #include "tests/panel/dispatch_workspace.h"
 
 namespace {
@@ -484,6 +485,108 @@ TEST_F(InputDispatch, WheelWithTheButtonHeldAlsoToggles) {
   dispatch_message(msg);
   EXPECT_EQ(settings.distance_mode, 0);
   EXPECT_EQ(settings.tolerance, 10);
+}
+
+}  // namespace
+
+namespace {
+
+MOUSEMSG key(uint32_t code, bool ctrl, bool shift = false) {
+  MOUSEMSG msg{};
+  msg.message = WM_KEYDOWN;
+  msg.key = code;
+  msg.ctrl = ctrl;
+  msg.shift = shift;
+  return msg;
+}
+
+TEST(Shortcuts, EachKeyStandsForItsRow) {
+  struct Case {
+    uint32_t code;
+    bool ctrl, shift;
+    int32_t row;
+  };
+  const Case cases[] = {
+      {'z', true, false, 9},  {'z', true, true, 10},   {'y', true, false, 10}, {'y', true, true, 10},
+      {'s', true, false, 11}, {platform::KEY_DELETE, false, false, 7},       {'z', false, false, -1},
+      {'y', false, false, -1}, {'s', false, true, -1}, {'a', true, false, -1}, {'Z', true, false, -1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(shortcut_row(key(c.code, c.ctrl, c.shift)), c.row) << c.code << " ctrl " << c.ctrl << " shift " << c.shift;
+  MOUSEMSG move = key('s', true);
+  move.message = WM_MOUSEMOVE;
+  EXPECT_EQ(shortcut_row(move), -1) << "only key records are shortcuts";
+}
+
+// Everything a row action can change, for comparing a click with its key.
+struct EditingPicture {
+  std::vector<uint32_t> pixels, window_area;
+  std::vector<uint8_t> deleted;
+  std::vector<int32_t> sizes;
+  int32_t block_index, outline_shown, stroke, pos, newest, oldest, saves;
+  bool operator==(const EditingPicture&) const = default;
+};
+
+EditingPicture capture() {
+  EditingPicture e;
+  e.pixels.assign(picture_pixels, picture_pixels + W * H);
+  for (int32_t y = 0; y < H; ++y)
+    for (int32_t x = 0; x < W; ++x) e.window_area.push_back(window_at(x, picture_top + y));
+  e.deleted.assign(deleted_pixels, deleted_pixels + W * H);
+  e.sizes.assign(block_sizes, block_sizes + block_sizes[0] + 1);
+  e.block_index = settings.block_index;
+  e.outline_shown = settings.outline_shown;
+  e.stroke = stroke_last;
+  e.pos = history_pos;
+  e.newest = history_newest;
+  e.oldest = history_oldest;
+  e.saves = save_counter;
+  return e;
+}
+
+// Two deletes, back twice, forward, save, and a delete with no outline, once by left
+// clicks on the rows and once by their keys: every step leaves the same state.
+TEST(Shortcuts, DoExactlyWhatTheirRowsDo) {
+  test_workspace::enter_scratch_folder("tessary_shortcut_test");
+  const MOUSEMSG keys[] = {key(platform::KEY_DELETE, false), key('z', true), key('y', true), key('z', true, true),
+                           key('s', true)};
+  const int32_t rows[] = {7, 9, 10, 10, 11};
+  std::vector<EditingPicture> by_click, by_key;
+  for (bool use_keys : {false, true}) {
+    std::vector<EditingPicture>& states = use_keys ? by_key : by_click;
+    set_up_workspace();
+    // Two areas, so the second delete has something of its own.
+    for (int32_t y = 0; y < H; ++y)
+      for (int32_t x = W / 2; x < W; ++x) picture_pixels[y * W + x] = 0xFF0000;
+    gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
+    std::snprintf(picture_base_name, sizeof picture_base_name, "keys");
+    std::filesystem::remove("keys_0.bmp");
+    std::filesystem::remove("keys_0.png");
+    settings.fill_color_index = 0;
+    auto act = [&](int which) {
+      dispatch_message(use_keys ? keys[which] : on_row(rows[which], true));
+      states.push_back(capture());
+    };
+    act(0);  // no outline: nothing
+    stroke_at(3, 3);
+    act(0);
+    stroke_at(30, 20);
+    act(0);
+    act(1);
+    act(1);
+    act(2);
+    act(1);
+    act(3);
+    act(4);
+  }
+  ASSERT_EQ(by_click.size(), by_key.size());
+  for (size_t i = 0; i < by_click.size(); ++i) EXPECT_TRUE(by_click[i] == by_key[i]) << "after step " << i;
+  EXPECT_EQ(by_key[0].pos, 0) << "Delete with no outline shown did something";
+  EXPECT_EQ(by_key[2].pos, 2);
+  EXPECT_EQ(by_key[4].pos, 0);
+  EXPECT_EQ(by_key[5].pos, 1);
+  EXPECT_EQ(by_key.back().saves, 1);
+  EXPECT_TRUE(std::filesystem::is_regular_file("keys_0.png"));
 }
 
 }  // namespace

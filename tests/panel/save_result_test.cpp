@@ -4,6 +4,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <png.h>
 #include <string>
 
 #include "app/editing_state.h"
@@ -40,7 +44,7 @@ class SaveResult : public ::testing::Test {
     for (int32_t i = 0; i < W * H; ++i)
       picture_pixels[i] = (static_cast<uint32_t>(i * 17) << 16) | (static_cast<uint32_t>(i * 5 + 3) << 8) | (200 - i);
     std::snprintf(picture_base_name, sizeof picture_base_name, "name");
-    for (const char* leftover : {"name_0.bmp", "name_1.bmp"}) std::filesystem::remove_all(leftover);
+    for (const char* leftover : {"name_0.bmp", "name_1.bmp", "name_0.png", "name_1.png"}) std::filesystem::remove_all(leftover);
   }
 };
 
@@ -57,17 +61,57 @@ TEST_F(SaveResult, SavesAreNumberedAndHoldThePicture) {
   expect_file_holds_picture("name_1.bmp");
 }
 
-TEST_F(SaveResult, NameTakenByAFolderFailsAndKeepsTheNumber) {
+TEST_F(SaveResult, TakenNamesAreSkippedAndKeptAsTheyWere) {
   std::filesystem::create_directory("name_0.bmp");
+  std::ofstream("name_1.png") << "theirs";
   save_result();
+  EXPECT_EQ(save_message, message_for(texts::msg_saved_format, "name_2.bmp"));
+  EXPECT_EQ(save_counter, 3);
+  expect_file_holds_picture("name_2.bmp");
+  EXPECT_TRUE(std::filesystem::is_directory("name_0.bmp"));
+  EXPECT_EQ(std::filesystem::file_size("name_1.png"), 6u);
+  EXPECT_FALSE(std::filesystem::exists("name_1.bmp"));
+  for (const char* leftover : {"name_0.bmp", "name_1.png", "name_2.bmp", "name_2.png"})
+    std::filesystem::remove_all(leftover);
+}
+
+TEST_F(SaveResult, AFailureIsReportedAndTakesNoNumber) {
+  // A working folder that is gone takes no file at all, whoever runs the test.
+  const std::filesystem::path home = std::filesystem::current_path();
+  std::filesystem::create_directory("gone");
+  std::filesystem::current_path("gone");
+  std::filesystem::remove(home / "gone");
+  save_result();
+  std::filesystem::current_path(home);
   EXPECT_EQ(save_message, message_for(texts::msg_save_failed_format, "name_0.bmp"));
   EXPECT_EQ(save_counter, 0);
-  EXPECT_TRUE(std::filesystem::is_directory("name_0.bmp"));
 
-  std::filesystem::remove("name_0.bmp");
   save_result();
   EXPECT_EQ(save_message, message_for(texts::msg_saved_format, "name_0.bmp"));
   EXPECT_EQ(save_counter, 1);
+}
+
+// The PNG beside the BMP is the cut-out: alpha 0 exactly on the deleted pixels, 255
+// elsewhere, and the BMP's colours under both.
+TEST_F(SaveResult, PngIsTransparentExactlyWhereDeleted) {
+  for (int32_t i = 0; i < W * H; ++i) deleted_pixels[i] = (i % 4 == 1 || i == W * H - 1) ? 1 : 0;
+  save_result();
+  ASSERT_EQ(save_counter, 1);
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&png, "name_0.png")) << png.message;
+  EXPECT_EQ(png.width, static_cast<uint32_t>(W));
+  EXPECT_EQ(png.height, static_cast<uint32_t>(H));
+  EXPECT_EQ(png.format, static_cast<uint32_t>(PNG_FORMAT_RGBA)) << "not 8-bit RGBA";
+  png.format = PNG_FORMAT_RGBA;
+  std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(png));
+  ASSERT_TRUE(png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) << png.message;
+  for (int32_t i = 0; i < W * H; ++i) {
+    const uint8_t* p = &rgba[static_cast<size_t>(i) * 4];
+    const uint32_t colour = (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+    EXPECT_EQ(colour, picture_pixels[i]) << "pixel " << i;
+    EXPECT_EQ(p[3], deleted_pixels[i] ? 0 : 255) << "pixel " << i;
+  }
   expect_file_holds_picture("name_0.bmp");
 }
 
@@ -75,6 +119,8 @@ TEST_F(SaveResult, FileNameIsNativeAndTheMessageGbk) {
   std::snprintf(picture_base_name, sizeof picture_base_name, "\xE7\x8C\xAB");  // a cat, in UTF-8
   save_result();
   EXPECT_TRUE(std::filesystem::is_regular_file("\xE7\x8C\xAB_0.bmp"));
+  EXPECT_TRUE(std::filesystem::is_regular_file("\xE7\x8C\xAB_0.png"));
+  std::filesystem::remove("\xE7\x8C\xAB_0.png");
   EXPECT_EQ(save_message, message_for(texts::msg_saved_format, "\xC3\xA8_0.bmp"));  // the same, in GBK
   std::filesystem::remove("\xE7\x8C\xAB_0.bmp");
 }

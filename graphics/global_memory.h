@@ -7,8 +7,9 @@ namespace Canvas {
 
 class GlobalMemory {
  public:
-  // Files larger than this are not read; no picture the program takes comes close.
-  static constexpr uint64_t MAX_FILE_SIZE = uint64_t{1} << 30;
+  // Files larger than this are not read: the bytes and their decoding must stay
+  // within the memory one load may take.
+  static constexpr uint64_t MAX_FILE_SIZE = uint64_t{192} << 20;
 
   GlobalMemory() = default;
   GlobalMemory(const GlobalMemory&) = delete;

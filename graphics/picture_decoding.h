@@ -16,7 +16,7 @@ struct DecodedPicture {
 
 // A picture is decoded at its own size only up to this many pixels; larger ones are
 // only ever loaded scaled down.
-inline constexpr int64_t MAX_NATURAL_PIXELS = 16'000'000;
+inline constexpr int64_t MAX_NATURAL_PIXELS = 2048 * 2048;
 
 // The size of the picture as it is seen (sides swapped by the orientation), from the
 // header alone. False when the bytes are not a picture we read.

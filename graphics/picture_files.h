@@ -10,7 +10,7 @@
 // top-left part. A file that cannot be read or decoded leaves the image unchanged.
 // Pictures are averaged straight from the decoder to the destination size, so any
 // picture up to 65535 x 65535 loads scaled down; at its own size, only one of up to
-// 16 million pixels does.
+// 2048 x 2048 pixels does.
 void gfx_load_picture(IMAGE* image, const char* path, int32_t width, int32_t height, bool resize);
 
 // The size of the picture file at `path` as it is shown (a JPEG's EXIF orientation

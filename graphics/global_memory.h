@@ -19,6 +19,9 @@ class GlobalMemory {
   // Reads the whole file at `path`. Returns true when every byte is in the block;
   // otherwise the block is left empty. An empty file gives an empty block and true.
   bool load_file(const char* path);
+  // Reads at most `limit` bytes from the start of the file; `whole` tells whether
+  // that was all of it.
+  bool load_file_start(const char* path, uint64_t limit, bool& whole);
   void free_block();
 
   const uint8_t* data() const { return block.get(); }

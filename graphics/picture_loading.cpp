@@ -64,7 +64,14 @@ void gfx_load_picture(IMAGE* image, const char* path, int32_t width, int32_t hei
 }
 
 bool gfx_picture_size(const char* path, int32_t& width, int32_t& height) {
+  if (path == nullptr) return false;
+  // Headers (and a JPEG's EXIF block) are near the start; only a file whose size is
+  // not found there, a TIFF with its directory at the end say, is read whole.
+  constexpr uint64_t HEADER_BYTES = 1 << 20;
   Canvas::GlobalMemory memory;
-  if (path == nullptr || !memory.load_file(path)) return false;
+  bool whole = false;
+  if (!memory.load_file_start(path, HEADER_BYTES, whole)) return false;
+  if (Canvas::picture_size(memory.data(), memory.size, width, height)) return true;
+  if (whole || !memory.load_file(path)) return false;
   return Canvas::picture_size(memory.data(), memory.size, width, height);
 }

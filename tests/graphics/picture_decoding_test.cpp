@@ -2,6 +2,7 @@
 // EXIF orientation, CMYK colours, DCT scaling and malformed files refused.
 #include "graphics/picture_decoding.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -444,6 +445,70 @@ TEST(GifFrames, AFrameReachingPastTheCanvasIsClippedToIt) {
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 10; ++x)
       EXPECT_EQ(picture.pixels[static_cast<size_t>(y) * 10 + x], (x >= 4 && y >= 8) ? 0xFFFFFFFFu : 0u) << x << "," << y;
+}
+
+}  // namespace
+
+namespace {
+
+// What SDL's own BMP reader makes of a file, as 0xAARRGGBB words.
+std::vector<uint32_t> sdl_pixels(const std::string& file) {
+  SDL_Surface* loaded = SDL_LoadBMP(file.c_str());
+  if (loaded == nullptr) return {};
+  SDL_Surface* words = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(loaded);
+  std::vector<uint32_t> out;
+  for (int y = 0; y < words->h; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(words->pixels) + y * words->pitch);
+    out.insert(out.end(), row, row + words->w);
+  }
+  SDL_FreeSurface(words);
+  return out;
+}
+
+TEST_F(PictureDecoding, StreamedBmpReadsAsSdlDoes) {
+  convert("-size 61x23 gradient:red-blue -swirl 90 '" + path("g.png") + "'");
+  const std::vector<std::pair<std::string, std::string>> kinds = {
+      {"BMP3:", ""}, {"BMP3:", "-colors 16 -type palette"}, {"BMP3:", "-colors 2 -type bilevel"},
+      {"BMP3:", "-colors 200 -type palette -compress none"}, {"BMP:", ""}, {"BMP:", "-colors 16 -type palette"},
+      {"BMP2:", ""}, {"BMP3:", "-colors 30 -type palette -compress RLE"}};
+  for (size_t i = 0; i < kinds.size(); ++i) {
+    SCOPED_TRACE(kinds[i].first + " " + kinds[i].second);
+    const std::string file = path("k" + std::to_string(i) + ".bmp");
+    convert("'" + path("g.png") + "' " + kinds[i].second + " '" + kinds[i].first + file + "'");
+    const std::vector<uint8_t> b = bytes_of(file);
+    Canvas::DecodedPicture picture;
+    ASSERT_TRUE(Canvas::decode_picture_at(b.data(), b.size(), 0, 0, picture));
+    EXPECT_EQ(picture.pixels, sdl_pixels(file));
+  }
+}
+
+TEST_F(PictureDecoding, BmpBeyondWhatSdlMayTakeLoadsScaled) {
+  // 4000 x 2400, top half red, bottom half blue, 24 bits: 28.8 MB of rows.
+  const int32_t w = 4000, h = 2400;
+  const uint64_t row = (uint64_t{w} * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> b(54 + row * h, 0);
+  auto put32 = [&](size_t at, uint32_t v) { for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(v >> (8 * k)); };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, w);
+  put32(22, h);
+  b[26] = 1, b[28] = 24;
+  for (int32_t stored = 0; stored < h; ++stored) {
+    const bool bottom_half = stored < h / 2;  // rows are stored bottom first
+    for (int32_t x = 0; x < w; ++x) b[54 + stored * row + 3 * x + (bottom_half ? 0 : 2)] = 0xFF;
+  }
+  Canvas::DecodedPicture picture;
+  ASSERT_TRUE(Canvas::decode_picture_at(b.data(), b.size(), 100, 60, picture));
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 100; ++x)
+      ASSERT_EQ(picture.pixels[static_cast<size_t>(y) * 100 + x], y < 30 ? 0xFFFF0000u : 0xFF0000FFu) << x << "," << y;
+  // At its own size it is beyond what a load takes; cut short it is refused.
+  EXPECT_FALSE(Canvas::decode_picture_at(b.data(), b.size(), 0, 0, picture));
+  b.resize(b.size() - 1);
+  EXPECT_FALSE(Canvas::decode_picture_at(b.data(), b.size(), 100, 60, picture));
 }
 
 }  // namespace

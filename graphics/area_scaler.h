@@ -10,9 +10,9 @@ namespace Canvas {
 
 class AreaScaler final : public platform::PictureSink {
  public:
-  // The size the result will have; pixels of at most `max_scaled_pixels` destination
-  // pixels may be averaged (each needs an accumulator), any delivered size equal to
-  // the target is copied as it comes.
+  // The size the result will have. A delivered picture of exactly this size is
+  // copied as it comes; any other is averaged, which needs an accumulator per
+  // destination pixel and so takes targets of at most MAX_SCALED_PIXELS.
   AreaScaler(int32_t width, int32_t height);
 
   bool begin(int32_t width, int32_t height) override;

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Builds one libFuzzer target (fuzz/<TARGET>.cpp) with clang, ASan and UBSan into
-# build-fuzz and runs it for SECONDS on its corpus, fuzz/corpus/<TARGET>/, adding
-# there what it finds. Usage: sh scripts/fuzz.sh TARGET SECONDS
+# build-fuzz and runs it for SECONDS on its corpus, fuzz/corpus/<TARGET>/. What it
+# finds goes to build-fuzz/findings/<TARGET>/: new inputs to new/ (worth adding to
+# the corpus when they reach new code), crash, timeout and out-of-memory reproducers
+# beside it. Usage: sh scripts/fuzz.sh TARGET SECONDS
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:?usage: fuzz.sh TARGET SECONDS}
@@ -18,11 +20,9 @@ cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILE
 cmake --build "$build" -j "$(nproc)" --target "$target"
 corpus="$here/fuzz/corpus/$target"
 mkdir -p "$corpus"
-# Runs in a scratch folder so crash and timeout reproducers do not land in the tree;
-# any found is kept in $build/findings/<target>.
 findings="$build/findings/$target"
-mkdir -p "$findings"
+mkdir -p "$findings/new"
 cd "$findings"
 ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:quarantine_size_mb=64 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   "$build/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=512 -timeout=10 -max_len=65536 \
-  -print_final_stats=1 "$corpus"
+  -print_final_stats=1 "$findings/new" "$corpus"

@@ -1,5 +1,5 @@
 // Picture decoding with the format libraries themselves: libjpeg-turbo, libpng,
-// giflib, libwebp and libtiff; small BMPs through SDL.
+// giflib, libwebp and libtiff; BMPs by our own reader (SDL for the rare kinds).
 #include <cstring>
 
 #include "platform/picture_decode.h"

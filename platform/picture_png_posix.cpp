@@ -2,6 +2,7 @@
 // pixels handed on with its column step, so only one row is ever held.
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,6 +28,32 @@ void read_bytes(png_structp png, png_bytep into, png_size_t length) {
 }
 
 void on_error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+uint32_t read_be32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Deflate never packs more than 1032 bytes into one, so picture data that would have
+// to be packed tighter than that cannot be in the file: such a PNG is refused before
+// any of it is inflated, rather than after inflating everything it does hold.
+constexpr uint64_t MOST_DEFLATE_EXPANSION = 1032;
+
+bool data_can_hold_picture(const uint8_t* bytes, size_t size) {
+  if (size < 33) return false;
+  const uint64_t width = read_be32(bytes + 16);
+  const uint64_t height = read_be32(bytes + 20);
+  const uint32_t depth = bytes[24];
+  const uint32_t colour_type = bytes[25];
+  const uint32_t channels = colour_type == 2 ? 3 : colour_type == 4 ? 2 : colour_type == 6 ? 4 : 1;
+  const uint64_t least_bytes = (width * height * channels * depth + 7) / 8;
+  uint64_t data = 0;
+  for (size_t at = 8; at + 8 <= size;) {
+    const uint64_t length = read_be32(bytes + at);
+    if (std::memcmp(bytes + at + 4, "IDAT", 4) == 0) data += length;
+    at += 12 + static_cast<size_t>(std::min<uint64_t>(length, size));
+  }
+  return data * MOST_DEFLATE_EXPANSION >= least_bytes;
+}
 void on_warning(png_structp, png_const_charp) {}
 
 struct PngLayout {
@@ -87,6 +114,7 @@ bool read_rows(png_structp png, const PngLayout& layout, png_bytep row, uint32_t
 }  // namespace
 
 bool decode_png(const uint8_t* bytes, size_t size, PictureSink& sink) {
+  if (!data_can_hold_picture(bytes, size)) return false;
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, on_error, on_warning);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);

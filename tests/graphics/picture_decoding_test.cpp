@@ -512,3 +512,16 @@ TEST_F(PictureDecoding, BmpBeyondWhatSdlMayTakeLoadsScaled) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PngBounds, DataThatCannotHoldThePictureIsRefusedBeforeInflating) {
+  // 300 KB of rows can never fill 65535 x 65535: the sink is never even begun.
+  const std::vector<uint8_t> bomb = png_size_bomb();
+  RecordingSink sink;
+  EXPECT_FALSE(platform::decode_picture(bomb.data(), bomb.size(), 64, 64, sink));
+  EXPECT_EQ(sink.width, 0);
+  EXPECT_EQ(sink.delivered, 0);
+}
+
+}  // namespace

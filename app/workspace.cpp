@@ -26,11 +26,16 @@ constexpr COLORREF WHITE = 0xFFFFFF;
   std::exit(0);
 }
 
+// The size comes from the header first, so a large picture is decoded only once,
+// straight down to the size it is shown at.
 void load_picture(const char* path) {
-  gfx_load_picture(&picture, path, 0, 0, false);
-  if (picture.image_height() == 0) refuse_picture();
-  const PictureSize fitted = fitted_picture_size(picture.image_width(), picture.image_height());
-  if (fitted.width != picture.image_width() || fitted.height != picture.image_height()) {
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!gfx_picture_size(path, width, height)) refuse_picture();
+  const PictureSize fitted = fitted_picture_size(width, height);
+  if (fitted.width == width && fitted.height == height) {
+    gfx_load_picture(&picture, path, 0, 0, false);
+  } else {
     gfx_load_picture(&picture, path, fitted.width, fitted.height, true);
   }
   // Every map of the editing state is sized for at most 1024 x 768 pixels.

@@ -9,6 +9,8 @@ apt-get install -y -q --no-install-recommends \
     libgtest-dev libgmock-dev libbenchmark-dev \
     libsdl2-dev libsdl2-image-dev \
     libfreetype-dev libfontconfig-dev \
+    libjpeg62-turbo-dev libturbojpeg0-dev libpng-dev libgif-dev libwebp-dev libtiff-dev \
+    clang-14 libclang-rt-14-dev \
     fonts-wqy-microhei fonts-wqy-zenhei fonts-dejavu-core \
     xvfb xauth x11-utils xdotool imagemagick libx11-dev xfonts-base \
     libpng-dev dpkg-dev file debootstrap desktop-file-utils \

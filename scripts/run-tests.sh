@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds and runs every test: the whole suite under AddressSanitizer and UBSan, then
-# the window thread and mouse queue tests again under ThreadSanitizer.
+# the window thread and mouse queue tests again under ThreadSanitizer, then each
+# libFuzzer target for a minute on its corpus (FUZZ_SECONDS to change that).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -11,3 +12,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 "$here/scripts/build.sh" "$here/build-tsan" -DTESSARY_SANITIZE=thread -DTESSARY_BENCH=OFF
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$here/build-tsan" --output-on-failure -L threads -j "$jobs"
+
+# The fuzz targets need clang, which install-deps.sh installs; without it this fails.
+fuzz_seconds=${FUZZ_SECONDS:-60}
+for target in picture_decode_fuzz snapshot_fuzz bmp_roundtrip_fuzz; do
+  sh "$here/scripts/fuzz.sh" "$target" "$fuzz_seconds"
+done

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/picture_decode.h"
+#include "graphics/picture_decoding.h"
 #include "platform/png_writer.h"
 
 namespace {
@@ -33,8 +33,8 @@ TEST(PngWriter, RoundTripsAnAsymmetricPicture) {
   std::remove(path.c_str());
   ASSERT_GT(bytes.size(), 8u);
   EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 4), "PNG");
-  platform::DecodedPicture decoded;
-  ASSERT_TRUE(platform::decode_picture(bytes.data(), bytes.size(), decoded));
+  Canvas::DecodedPicture decoded;
+  ASSERT_TRUE(Canvas::decode_picture_at(bytes.data(), bytes.size(), 0, 0, decoded));
   ASSERT_EQ(decoded.width, kWidth);
   ASSERT_EQ(decoded.height, kHeight);
   for (int32_t i = 0; i < kWidth * kHeight; ++i) {

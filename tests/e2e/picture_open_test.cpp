@@ -1,0 +1,189 @@
+// Opening pictures as a user meets it: crafted files refused quickly without taking
+// memory, a 200 MP camera photo opened at the fitted size, CMYK colours and EXIF
+// rotation shown as every viewer shows them.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "../graphics/large_pictures.h"
+#include "../graphics/picture_writers.h"
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int64_t MEMORY_BOUND_KB = 300 * 1024;
+
+// The process's peak resident memory so far, in kB; -1 when it cannot be read.
+int64_t peak_memory_kb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::atoll(line.c_str() + 6);
+  return -1;
+}
+
+void write_bytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A 212-byte GIF: a 10 x 10 canvas whose first frame claims 65535 x 65535.
+std::vector<uint8_t> oversized_frame_gif() {
+  std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', 10, 0, 10, 0, 0xF0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0,
+                            0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 179};
+  for (int i = 0; i < 179; ++i) b.push_back(static_cast<uint8_t>(0x84 + i * 37));
+  b.insert(b.end(), {0, 0x3B});
+  return b;
+}
+
+// 58 bytes named .jpg with the header of a layered picture format of 60000 x 60000.
+std::vector<uint8_t> layered_size_bomb() {
+  std::vector<uint8_t> b = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0xEA, 0x60, 0, 0, 0xEA, 0x60, 0, 8, 0, 3};
+  b.resize(58, 0);
+  return b;
+}
+
+struct Refusals : ::testing::Test {
+  InstanceLock lock;
+  TempDir tmp;
+  XServer x;
+};
+
+TEST_F(Refusals, CraftedFilesAreRefusedWithinTwoSecondsAndStaySmall) {
+  ASSERT_TRUE(x.ok());
+  const fs::path work = tmp.path() / "w";
+  fs::create_directories(work);
+  // A baseline for what start-up alone costs: a file that is plainly no picture.
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
+      {"plain.jpg", {'n', 'o', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}},
+      {"frame.gif", oversized_frame_gif()},
+      {"layers.jpg", layered_size_bomb()},
+  };
+  for (const auto& [name, bytes] : files) {
+    SCOPED_TRACE(name);
+    write_bytes(work / name, bytes);
+    const auto start = Clock::now();
+    Process p(x, tessary_exe(), {name}, work, tmp.path());
+    const unsigned long window = p.wait_window(30);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    ASSERT_NE(window, 0u) << p.log();
+    auto rect = x.client_rect(window);
+    ASSERT_TRUE(rect.has_value());
+    EXPECT_EQ(rect->width, 200) << "not the refusal message";
+    EXPECT_EQ(rect->height, 30);
+    EXPECT_LT(seconds, 2.0) << "the refusal took too long";
+    const int64_t peak = peak_memory_kb(p.pid());
+    EXPECT_GT(peak, 0);
+    EXPECT_LT(peak, MEMORY_BOUND_KB) << "peak memory " << peak << " kB";
+    std::fprintf(stderr, "e2e: %s refused after %.2f s, peak %lld kB\n", name.c_str(), seconds,
+                 static_cast<long long>(peak));
+    p.kill_now();
+  }
+}
+
+TEST(LargePhoto, A200MpJpegOpensFittedAndSavesAt1024x768) {
+  const std::string photo = large_pictures::photo_200mp_jpeg(TESSARY_BINARY_DIR);
+  ASSERT_FALSE(photo.empty()) << "the 200 MP photo could not be made";
+  Session s;
+  fs::create_symlink(photo, s.work() / "photo.jpg");
+  const auto start = Clock::now();
+  s.start_file("photo.jpg", 1024, 768);
+  if (::testing::Test::HasFatalFailure()) return;
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  EXPECT_EQ(s.client().width, 1224);
+  EXPECT_EQ(s.client().height, 768);
+  const int64_t peak = peak_memory_kb(s.app().pid());
+  EXPECT_GT(peak, 0);
+  EXPECT_LT(peak, MEMORY_BOUND_KB) << "peak memory " << peak << " kB";
+  std::fprintf(stderr, "e2e: 200 MP photo shown after %.2f s, peak %lld kB\n", seconds, static_cast<long long>(peak));
+  // The picture is the photo's shading, not black or grey: its top-left is the
+  // photo's own mix of red and blue.
+  const Picture shown = s.shot();
+  const uint32_t corner = shown.at(20, 20);
+  EXPECT_GT((corner >> 16) & 0xFF, 20u) << std::hex << corner;
+  EXPECT_GT(corner & 0xFF, 200u) << std::hex << corner;
+
+  s.save_and_confirm();
+  const auto saved = read_bmp(s.work() / "photo_0.bmp");
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_EQ(saved->width, 1024);
+  EXPECT_EQ(saved->height, 768);
+  EXPECT_EQ(saved->crop(Rect{0, 0, 1024, 768}), shown.crop(Rect{0, 0, 1024, 768}));
+}
+
+int channel_distance(uint32_t a, uint32_t b) {
+  int worst = 0;
+  for (int shift = 0; shift <= 16; shift += 8)
+    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+  return worst;
+}
+
+TEST(PictureColours, ACmykJpegShowsTheColoursImageMagickShows) {
+  Session s;
+  // Four cells of ink, stored inverted as Adobe's writers do.
+  const uint8_t inks[4][4] = {{255, 30, 30, 255}, {40, 220, 255, 220}, {255, 255, 60, 90}, {200, 90, 255, 255}};
+  const fs::path file = s.work() / "print.jpg";
+  ASSERT_TRUE(picture_writers::write_jpeg(
+      file.string(), 64, 64,
+      [&](int32_t y, std::vector<uint8_t>& row) {
+        for (int x = 0; x < 64; ++x) std::copy(inks[(y / 32) * 2 + x / 32], inks[(y / 32) * 2 + x / 32] + 4, &row[4 * x]);
+      },
+      95, picture_writers::JpegColours::cmyk));
+  const fs::path raw = s.root() / "print.rgb";
+  const auto magick = run_command("convert " + shell_quote(file.string()) + " -colorspace sRGB -depth 8 " +
+                                  shell_quote("rgb:" + raw.string()));
+  ASSERT_EQ(magick.status, 0) << "ImageMagick's convert is needed";
+  std::ifstream in(raw, std::ios::binary);
+  const std::vector<uint8_t> rgb_bytes((std::istreambuf_iterator<char>(in)), {});
+  ASSERT_EQ(rgb_bytes.size(), 64u * 64u * 3u);
+
+  s.start_file("print.jpg", 64, 64);
+  if (::testing::Test::HasFatalFailure()) return;
+  const Picture shown = s.shot();
+  for (auto [x, y] : {std::pair{16, 16}, {48, 16}, {16, 48}, {48, 48}}) {
+    const size_t at = (static_cast<size_t>(y) * 64 + x) * 3;
+    const uint32_t expected = rgb(rgb_bytes[at], rgb_bytes[at + 1], rgb_bytes[at + 2]);
+    const uint32_t got = shown.at(x, s.picture_top() + y);
+    EXPECT_LE(channel_distance(got, expected), 4) << x << "," << y << std::hex << " shown " << got << " expected "
+                                                  << expected;
+  }
+}
+
+TEST(PictureColours, AnExifRotatedJpegShowsUpright) {
+  Session s;
+  // Stored 48 x 32 as three cells over two; the tag says to turn it a quarter
+  // clockwise, so it shows 32 x 48 with the stored bottom-left cell at the top left.
+  const uint32_t cells[6] = {0xE01010, 0x10E010, 0x1010E0, 0xF0F0F0, 0x101010, 0xE0E010};
+  ASSERT_TRUE(picture_writers::write_jpeg(
+      (s.work() / "phone.jpg").string(), 48, 32,
+      [&](int32_t y, std::vector<uint8_t>& row) {
+        for (int x = 0; x < 48; ++x) {
+          const uint32_t v = cells[(y / 16) * 3 + x / 16];
+          row[3 * x] = uint8_t(v >> 16), row[3 * x + 1] = uint8_t(v >> 8), row[3 * x + 2] = uint8_t(v);
+        }
+      },
+      95, picture_writers::JpegColours::rgb, picture_writers::exif_with_orientation(6, true)));
+  s.start_file("phone.jpg", 32, 48);
+  if (::testing::Test::HasFatalFailure()) return;
+  EXPECT_EQ(s.client().width, 32 + 200);
+  const Picture shown = s.shot();
+  // Seen upright: rows of two cells, from the stored left column upwards.
+  const uint32_t upright[6] = {cells[3], cells[0], cells[4], cells[1], cells[5], cells[2]};
+  for (int c = 0; c < 6; ++c) {
+    const int x = (c % 2) * 16 + 8;
+    const int y = (c / 2) * 16 + 8;
+    EXPECT_LE(channel_distance(shown.at(x, s.picture_top() + y), upright[c]), 8) << "cell " << c;
+  }
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,59 @@
+#include "large_pictures.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "picture_writers.h"
+
+namespace large_pictures {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Smooth shading with a fine grain over it, so the file is about as hard to decode as
+// a photograph (a flat picture would be decoded far faster).
+void photo_row(int32_t y, std::vector<uint8_t>& row) {
+  uint32_t grain = 0x9E3779B9u * static_cast<uint32_t>(y + 1);
+  const size_t width = row.size() / 3;
+  for (size_t x = 0; x < width; ++x) {
+    grain = grain * 1664525u + 1013904223u;
+    const int g = static_cast<int>((grain >> 28) & 7) - 4;
+    auto clamp = [](int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+    row[3 * x] = clamp(static_cast<int>((x / 40 + y / 70) % 200) + 30 + g);
+    row[3 * x + 1] = clamp(static_cast<int>((x / 23) % 150 + (y / 90) % 90) + g);
+    row[3 * x + 2] = clamp(static_cast<int>(255 - (y / 48) % 256) + g);
+  }
+}
+
+// Makes `name` in the build folder's picture cache once; a half-written file is never
+// left under the final name.
+template <typename Make>
+std::string cached(const std::string& build_dir, const std::string& name, Make make) {
+  const fs::path folder = fs::path(build_dir) / "picture-cache";
+  const fs::path file = folder / name;
+  std::error_code error;
+  if (fs::exists(file, error)) return file.string();
+  fs::create_directories(folder, error);
+  const fs::path partial = folder / (name + ".partial" + std::to_string(::getpid()));
+  if (!make(partial.string())) return {};
+  fs::rename(partial, file, error);
+  return error ? std::string() : file.string();
+}
+
+}  // namespace
+
+std::string photo_200mp_jpeg(const std::string& build_dir) {
+  return cached(build_dir, "photo-16320x12240.jpg", [](const std::string& path) {
+    return picture_writers::write_jpeg(path, 16320, 12240, photo_row, 90);
+  });
+}
+
+std::string picture_100mp_png(const std::string& build_dir) {
+  return cached(build_dir, "picture-10000x10000.png", [](const std::string& path) {
+    return picture_writers::write_png(path, 10000, 10000, photo_row);
+  });
+}
+
+}  // namespace large_pictures

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
@@ -21,7 +21,7 @@ uint64_t pack_eight(uint64_t bytes) {
 uint64_t pack_word(const uint8_t* bytes, int32_t count) {
   uint64_t word = 0;
   int32_t i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
   const __m128i zero = _mm_setzero_si128();
   for (; i + 16 <= count; i += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));

@@ -2,13 +2,13 @@
 
 #include "selection/similarity_rule.h"
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
 #include <emmintrin.h>
 #endif
 
 namespace {
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
 // Four blocks under the Euclidean rule: bit i set when block i is similar.
 uint32_t euclidean_four(const uint32_t* colors, __m128i reference_low, __m128i reference_high, __m128i limit) {
   const __m128i zero = _mm_setzero_si128();
@@ -31,7 +31,7 @@ uint32_t euclidean_four(const uint32_t* colors, __m128i reference_low, __m128i r
 uint64_t similar_word(uint32_t reference, const uint32_t* colors, int32_t count, uint32_t tolerance, bool euclidean) {
   uint64_t word = 0;
   int32_t i = 0;
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
   if (euclidean) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i ref = _mm_set1_epi32(static_cast<int32_t>(reference & 0x00FFFFFFu));

@@ -59,24 +59,30 @@ void clear_rows(BlockRows& rows, int32_t row_count) { std::memset(rows, 0, sizeo
 
 void set_bit(BlockRows& rows, int32_t c, int32_t r) { rows[r][c / 64] |= uint64_t{1} << (c % 64); }
 
-// Writes the edge words of one grid row, 0 where `inside` has no bit: the four
-// masks hold the blocks that get each side.
-void write_edge_row(int32_t* out, int32_t cols, const uint64_t* inside, const uint64_t* top, const uint64_t* right,
+// Writes the edge words of one grid row: the four masks hold the blocks that get
+// each side (only selected blocks are in them).
+void write_edge_row(int32_t* out, int32_t cols, const uint64_t* top, const uint64_t* right,
                     const uint64_t* bottom, const uint64_t* left) {
   const int32_t words = row_words(cols);
   for (int32_t w = 0; w < words; ++w) {
     const int32_t count = w + 1 < words ? 64 : cols - 64 * w;
     int32_t* line = out + 64 * w;
-    if (inside[w] == 0) {
+    if ((top[w] | right[w] | bottom[w] | left[w]) == 0) {
       std::memset(line, 0, sizeof(int32_t) * count);
       continue;
     }
-    for (int32_t i = 0; i < count; i += 8) {
-      const uint64_t nibbles = byte_spread.bytes[(top[w] >> i) & 0xFF] | byte_spread.bytes[(right[w] >> i) & 0xFF] << 1 |
-                               byte_spread.bytes[(bottom[w] >> i) & 0xFF] << 2 |
-                               byte_spread.bytes[(left[w] >> i) & 0xFF] << 3;
-      const int32_t n = std::min(8, count - i);
-      for (int32_t k = 0; k < n; ++k) line[i + k] = static_cast<int32_t>((nibbles >> (8 * k)) & 0xF);
+    // Nibbles as bytes first, then widened in one plain loop the compiler vectorises.
+    alignas(16) uint8_t nibbles[64];
+    for (int32_t i = 0; i < 64; i += 8) {
+      const uint64_t eight = byte_spread.bytes[(top[w] >> i) & 0xFF] | byte_spread.bytes[(right[w] >> i) & 0xFF] << 1 |
+                             byte_spread.bytes[(bottom[w] >> i) & 0xFF] << 2 |
+                             byte_spread.bytes[(left[w] >> i) & 0xFF] << 3;
+      std::memcpy(nibbles + i, &eight, 8);
+    }
+    if (count == 64) {
+      for (int32_t k = 0; k < 64; ++k) line[k] = nibbles[k];
+    } else {
+      for (int32_t k = 0; k < count; ++k) line[k] = nibbles[k];
     }
   }
 }
@@ -223,7 +229,7 @@ void grow_selection() {
       right[w] = s[w] & ~right[w];
       left[w] = s[w] & ~left[w];
     }
-    write_edge_row(selected_edges + static_cast<size_t>(r) * cols, cols, s, top, right, bottom, left);
+    write_edge_row(selected_edges + static_cast<size_t>(r) * cols, cols, top, right, bottom, left);
   }
 }
 

@@ -172,3 +172,88 @@ int32_t count_bits(const BlockRows& rows, int32_t cols, int32_t row_count) {
   }
   return count;
 }
+
+namespace {
+
+// Every block reachable along the row from `reached`: rightwards an add carries
+// through the blocks whose right step is allowed, leftwards doubling steps walk
+// through the left steps.
+void close_row(const uint64_t* right, const uint64_t* left, uint64_t* reached, int32_t words) {
+  uint64_t carry = 0;
+  for (int32_t w = 0; w < words; ++w) {
+    const uint64_t a = right[w];
+    const uint64_t b = reached[w] & a;
+    const uint64_t sum1 = a + b;
+    const uint64_t sum = sum1 + carry;
+    reached[w] |= sum ^ a ^ b;
+    carry = (sum1 < a) | (sum < sum1);
+  }
+  uint64_t incoming = 0;
+  for (int32_t w = words - 1; w >= 0; --w) {
+    // Bit i may be entered from bit i + 1 when that block may step left.
+    uint64_t p = left[w] >> 1;
+    uint64_t g = reached[w] | incoming;
+    g |= p & (g >> 1);
+    p &= p >> 1;
+    g |= p & (g >> 2);
+    p &= p >> 2;
+    g |= p & (g >> 4);
+    p &= p >> 4;
+    g |= p & (g >> 8);
+    p &= p >> 8;
+    g |= p & (g >> 16);
+    p &= p >> 16;
+    g |= p & (g >> 32);
+    reached[w] = g;
+    incoming = (g & left[w] & 1) << 63;
+  }
+}
+
+}  // namespace
+
+void flood_steps(const BlockSteps& steps, BlockRows& filled, int32_t cols, int32_t row_count, int32_t first,
+                 int32_t last) {
+  const int32_t words = row_words(cols);
+  static bool pending[MAX_PICTURE_HEIGHT];
+  std::memset(pending, 0, sizeof pending);
+  auto mark_neighbours = [&](int32_t r) {
+    if (r > 0) pending[r - 1] = true;
+    if (r + 1 < row_count) pending[r + 1] = true;
+  };
+  auto settle = [&](int32_t r) {
+    pending[r] = false;
+    uint64_t reached[ROW_WORDS];
+    bool grew = false;
+    for (int32_t w = 0; w < words; ++w) {
+      uint64_t entered = 0;
+      if (r > 0) entered |= filled[r - 1][w] & steps.down[r - 1][w];
+      if (r + 1 < row_count) entered |= filled[r + 1][w] & steps.up[r + 1][w];
+      reached[w] = filled[r][w] | entered;
+      grew |= reached[w] != filled[r][w];
+    }
+    if (!grew) return;
+    close_row(steps.right[r], steps.left[r], reached, words);
+    std::memcpy(filled[r], reached, sizeof(uint64_t) * words);
+    mark_neighbours(r);
+  };
+  for (int32_t r = first; r <= last; ++r) {
+    close_row(steps.right[r], steps.left[r], filled[r], words);
+    mark_neighbours(r);
+  }
+  bool any = true;
+  while (any) {
+    any = false;
+    for (int32_t r = 0; r < row_count; ++r) {
+      if (pending[r]) {
+        settle(r);
+        any = true;
+      }
+    }
+    for (int32_t r = row_count - 1; r >= 0; --r) {
+      if (pending[r]) {
+        settle(r);
+        any = true;
+      }
+    }
+  }
+}

@@ -41,5 +41,17 @@ void from_left_neighbours(const uint64_t* row, int32_t words, uint64_t* out);
 void flood_rows(const BlockRows& passable, BlockRows& filled, int32_t cols, int32_t row_count, int32_t first,
                 int32_t last);
 
+// The steps growth may take out of each block, one bit per block and direction:
+// bit c of right[r] lets it go from (c, r) to (c + 1, r), and so on.
+struct BlockSteps {
+  BlockRows up, right, down, left;
+};
+
+// Grows `filled` to everything reachable from it along allowed steps (a directed
+// reachability: a step one way says nothing about the way back). Only rows
+// first..last are started from.
+void flood_steps(const BlockSteps& steps, BlockRows& filled, int32_t cols, int32_t row_count, int32_t first,
+                 int32_t last);
+
 // Counts the set bits of rows 0..row_count - 1.
 int32_t count_bits(const BlockRows& rows, int32_t cols, int32_t row_count);

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "selection/block_rows.h"
-#include "selection/similarity_rule.h"
 #include "selection/verdict_rows.h"
 
 const NeighbourStep neighbour_steps[4] = {
@@ -24,12 +23,6 @@ BlockRows seed_rows;
 BlockRows deleted_rows;
 BlockRows passable_rows;
 BlockRows outside_rows;
-
-// Neighbour-as-reference growth walks block by block (its rule is directed).
-uint8_t walk_state[MAX_GRID_BLOCKS];
-constexpr uint8_t OPEN = 0;
-constexpr uint8_t CLOSED = 1;
-constexpr uint8_t TAKEN = 2;
 
 // Boundary blocks as found row by row, before they are put in column-major order.
 BlockPos boundary_found[MAX_GRID_BLOCKS];
@@ -101,53 +94,9 @@ void used_rows(const BlockRows& rows, int32_t words, int32_t row_count, int32_t&
   }
 }
 
-// Growth with the block it was reached from as the reference: breadth-first, the
-// list being its own queue.
-int32_t grow_from_neighbours(int32_t seeds, bool deleted_are_walls, uint32_t tolerance, bool euclidean) {
-  const int32_t cols = grid_cols, rows = grid_rows, total = cols * rows;
-  if (deleted_are_walls) {
-    for (int32_t i = 0; i < total; ++i) walk_state[i] = block_deleted[i] != 0 ? CLOSED : OPEN;
-  } else {
-    std::memset(walk_state, OPEN, static_cast<size_t>(total));
-  }
-  for (int32_t i = 0; i < seeds; ++i) walk_state[stroke_blocks[i].row * cols + stroke_blocks[i].col] = TAKEN;
-  int32_t count = seeds;
-  for (int32_t j = 0; j < count; ++j) {
-    const int32_t c = selected_blocks[j].col, r = selected_blocks[j].row;
-    const int32_t index = r * cols + c;
-    const uint32_t from = block_colors[index];
-    auto visit = [&](int32_t nc, int32_t nr, int32_t n) {
-      if (walk_state[n] == OPEN && colors_similar(from, block_colors[n], tolerance, euclidean)) {
-        walk_state[n] = TAKEN;
-        selected_blocks[count++] = BlockPos{nc, nr};
-      }
-    };
-    if (r > 0) visit(c, r - 1, index - cols);
-    if (c + 1 < cols) visit(c + 1, r, index + 1);
-    if (r + 1 < rows) visit(c, r + 1, index + cols);
-    if (c > 0) visit(c - 1, r, index - 1);
-  }
-  return count;
-}
-
-// Growth with the first stroke block as the reference: every block's verdict is
-// known in advance, so the selection is what a flood through the similar blocks
-// (and the seeds) reaches. The seeds come first in the list, the rest row by row.
-int32_t grow_from_first(int32_t seeds, int32_t seed_first_row, int32_t seed_last_row, bool deleted_are_walls,
-                        uint32_t tolerance, bool euclidean) {
-  const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
-  const uint32_t first_color = block_colors[stroke_blocks[0].row * cols + stroke_blocks[0].col];
-  similar_rows(first_color, block_colors, cols, rows, tolerance, euclidean, passable_rows);
-  for (int32_t r = 0; r < rows; ++r) {
-    for (int32_t w = 0; w < words; ++w) {
-      uint64_t open = passable_rows[r][w];
-      if (deleted_are_walls) open &= ~deleted_rows[r][w];
-      passable_rows[r][w] = open | seed_rows[r][w];
-      selected_rows[r][w] = seed_rows[r][w];
-    }
-  }
-  flood_rows(passable_rows, selected_rows, cols, rows, seed_first_row, seed_last_row);
-
+// Seeds first, as the stroke lists them, then every other selected block row by row.
+int32_t list_selection(int32_t seeds) {
+  const int32_t rows = grid_rows, words = row_words(grid_cols);
   int32_t count = seeds;
   BlockPos* out = selected_blocks;
   for (int32_t r = 0; r < rows; ++r) {
@@ -166,6 +115,73 @@ int32_t grow_from_first(int32_t seeds, int32_t seed_first_row, int32_t seed_last
     }
   }
   return count;
+}
+
+// Growth with the block it was reached from as the reference: the rule is not
+// symmetric, so every block gets its own step into each neighbour, and the
+// selection is what those steps reach from the seeds.
+BlockSteps steps;
+
+void grow_from_neighbours(int32_t seed_first_row, int32_t seed_last_row, bool deleted_are_walls, uint32_t tolerance,
+                          bool euclidean) {
+  const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
+  const uint64_t last_mask = last_word_mask(cols);
+  static BlockRows enterable;
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t w = 0; w < words; ++w) {
+      const uint64_t grid = w + 1 == words ? last_mask : ~uint64_t{0};
+      enterable[r][w] = deleted_are_walls ? grid & ~deleted_rows[r][w] : grid;
+    }
+  }
+  uint64_t shifted[ROW_WORDS], sideways[ROW_WORDS];
+  for (int32_t r = 0; r < rows; ++r) {
+    const uint32_t* line = block_colors + static_cast<size_t>(r) * cols;
+    // Right: from column c to c + 1.
+    std::fill(sideways, sideways + ROW_WORDS, uint64_t{0});
+    similar_pairs(line, line + 1, cols - 1, tolerance, euclidean, sideways);
+    from_right_neighbours(enterable[r], words, shifted);
+    for (int32_t w = 0; w < words; ++w) steps.right[r][w] = sideways[w] & shifted[w];
+    // Left: from column c + 1 to c, moved to the column the step starts from.
+    if (!euclidean) {
+      std::fill(sideways, sideways + ROW_WORDS, uint64_t{0});
+      similar_pairs(line + 1, line, cols - 1, tolerance, euclidean, sideways);
+    }
+    uint64_t from_left_side[ROW_WORDS];
+    from_left_neighbours(sideways, words, from_left_side);
+    from_left_neighbours(enterable[r], words, shifted);
+    for (int32_t w = 0; w < words; ++w) steps.left[r][w] = from_left_side[w] & shifted[w];
+    // Down: from row r to r + 1; up: from row r + 1 to r, kept at row r + 1.
+    if (r + 1 < rows) {
+      similar_pairs(line, line + cols, cols, tolerance, euclidean, sideways);
+      for (int32_t w = 0; w < words; ++w) steps.down[r][w] = sideways[w] & enterable[r + 1][w];
+      if (!euclidean) similar_pairs(line + cols, line, cols, tolerance, euclidean, sideways);
+      for (int32_t w = 0; w < words; ++w) steps.up[r + 1][w] = sideways[w] & enterable[r][w];
+    } else {
+      for (int32_t w = 0; w < words; ++w) steps.down[r][w] = 0;
+    }
+  }
+  for (int32_t w = 0; w < words; ++w) steps.up[0][w] = 0;
+  for (int32_t r = 0; r < rows; ++r) std::memcpy(selected_rows[r], seed_rows[r], sizeof(uint64_t) * words);
+  flood_steps(steps, selected_rows, cols, rows, seed_first_row, seed_last_row);
+}
+
+// Growth with the first stroke block as the reference: every block's verdict is
+// known in advance, so the selection is what a flood through the similar blocks
+// (and the seeds) reaches.
+void grow_from_first(int32_t seed_first_row, int32_t seed_last_row, bool deleted_are_walls,
+                     uint32_t tolerance, bool euclidean) {
+  const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
+  const uint32_t first_color = block_colors[stroke_blocks[0].row * cols + stroke_blocks[0].col];
+  similar_rows(first_color, block_colors, cols, rows, tolerance, euclidean, passable_rows);
+  for (int32_t r = 0; r < rows; ++r) {
+    for (int32_t w = 0; w < words; ++w) {
+      uint64_t open = passable_rows[r][w];
+      if (deleted_are_walls) open &= ~deleted_rows[r][w];
+      passable_rows[r][w] = open | seed_rows[r][w];
+      selected_rows[r][w] = seed_rows[r][w];
+    }
+  }
+  flood_rows(passable_rows, selected_rows, cols, rows, seed_first_row, seed_last_row);
 }
 
 }  // namespace
@@ -196,12 +212,11 @@ void grow_selection() {
   }
 
   if (settings.reference_mode == 1) {
-    selected_count = grow_from_first(seeds, seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
+    grow_from_first(seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
   } else {
-    selected_count = grow_from_neighbours(seeds, deleted_are_walls, tolerance, euclidean);
-    clear_rows(selected_rows, rows);
-    for (int32_t k = 0; k < selected_count; ++k) set_bit(selected_rows, selected_blocks[k].col, selected_blocks[k].row);
+    grow_from_neighbours(seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
   }
+  selected_count = list_selection(seeds);
 
   // Only rows that hold selected blocks get anything but 0.
   int32_t first, last;

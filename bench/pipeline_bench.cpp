@@ -1,7 +1,8 @@
 // The stroke pipeline without drawing (block averages, growth, outside flood,
 // boundary and edges) against the plain version of the same rules, on the same
 // four 1024 x 768 pictures at block sizes 1 and 5, with the start-up settings and
-// a stroke of one point in the middle. Run with random interleaving (or alternate
+// a stroke of one point in the middle (and two of them with the neighbour as the
+// reference). Run with random interleaving (or alternate
 // filters) and compare medians: the machine is noisy.
 #include <benchmark/benchmark.h>
 
@@ -32,13 +33,14 @@ uint32_t rgb(int32_t r, int32_t g, int32_t b) {
   return c(r) << 16 | c(g) << 8 | c(b);
 }
 
-void prepare(Picture kind, int32_t block_size) {
+void prepare(Picture kind, int32_t block_size, uint8_t reference_mode) {
   clear_editing_state();
   picture.resize(MAX_PICTURE_WIDTH, MAX_PICTURE_HEIGHT);
   place_picture(MAX_PICTURE_WIDTH, MAX_PICTURE_HEIGHT);
   set_start_values();
   picture_pixels = picture.pixels;
   settings.block_index = block_size;
+  settings.reference_mode = reference_mode;
   std::mt19937 rng(5);
   for (int32_t y = 0; y < picture_height; ++y) {
     for (int32_t x = 0; x < picture_width; ++x) {
@@ -72,7 +74,8 @@ void report(benchmark::State& state) {
 }
 
 void BM_PlainPipeline(benchmark::State& state) {
-  prepare(static_cast<Picture>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  prepare(static_cast<Picture>(state.range(0)), static_cast<int32_t>(state.range(1)),
+          static_cast<uint8_t>(state.range(2)));
   for (auto _ : state) {
     plain_stroke_pipeline();
     benchmark::DoNotOptimize(boundary_count);
@@ -81,7 +84,8 @@ void BM_PlainPipeline(benchmark::State& state) {
 }
 
 void BM_Pipeline(benchmark::State& state) {
-  prepare(static_cast<Picture>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  prepare(static_cast<Picture>(state.range(0)), static_cast<int32_t>(state.range(1)),
+          static_cast<uint8_t>(state.range(2)));
   // The first run after start clears every map whole: nothing is known about them yet.
   rebuild_block_grid();
   grow_selection();
@@ -93,10 +97,15 @@ void BM_Pipeline(benchmark::State& state) {
   report(state);
 }
 
+// The start-up settings take the first stroke block as the reference; two pictures
+// also with the neighbour as the reference.
 void pictures(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"picture", "block"});
+  b->ArgNames({"picture", "block", "first"});
   for (int kind : {0, 1, 2, 3}) {
-    for (int block : {1, 5}) b->Args({kind, block});
+    for (int block : {1, 5}) b->Args({kind, block, 1});
+  }
+  for (int kind : {1, 3}) {
+    for (int block : {1, 5}) b->Args({kind, block, 0});
   }
 }
 

@@ -42,6 +42,10 @@ void gfx_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   if (auto* d = device()) d->draw_line(x1, y1, x2, y2);
 }
 
+void gfx_lines(const int32_t* ends, int32_t count) {
+  if (auto* d = device()) d->draw_lines(ends, count);
+}
+
 void gfx_move_to(int32_t x, int32_t y) {
   if (auto* d = device()) d->move_to(x, y);
 }

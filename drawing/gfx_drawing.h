@@ -13,6 +13,8 @@ void gfx_set_fill_color(COLORREF color);
 void gfx_set_line_style(int32_t style, int32_t thickness, const uint32_t* pattern, uint32_t count);
 void gfx_set_fill_style(int32_t type, int32_t hatch, const IMAGE* pattern);
 void gfx_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+// `count` lines given as x1, y1, x2, y2 each, every one as gfx_line draws it.
+void gfx_lines(const int32_t* ends, int32_t count);
 void gfx_move_to(int32_t x, int32_t y);
 void gfx_line_to(int32_t x, int32_t y);
 void gfx_put_pixel(int32_t x, int32_t y, COLORREF color);

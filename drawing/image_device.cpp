@@ -353,6 +353,26 @@ void DrawOnImg::draw_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   raster::stroke_path(image, clip, image.rop, pen, ends, 2, false);
 }
 
+void DrawOnImg::draw_lines(const int32_t* ends, int32_t count) {
+  IMAGE& image = target();
+  if (image.pixels == nullptr || ends == nullptr) return;
+  const raster::Pen pen = raster::pen_of(image, linear_scale(image));
+  if (!pen.visible) return;
+  if (pen.width > 1) {
+    for (int32_t k = 0; k < count; ++k, ends += 4) draw_line(ends[0], ends[1], ends[2], ends[3]);
+    return;
+  }
+  const raster::ClipBox clip = raster::clip_box(image);
+  for (int32_t k = 0; k < count; ++k, ends += 4) {
+    const PointF a = to_device(image, ends[0], ends[1]);
+    const PointF b = to_device(image, ends[2], ends[3]);
+    // Each line starts the pattern afresh, as draw_line does.
+    raster::DashWalker dash(pen.dash);
+    raster::thin_line(image, clip, image.rop, pen.color, to_pixel(a.x), to_pixel(a.y), to_pixel(b.x), to_pixel(b.y),
+                      pen.dash.dashed() ? &dash : nullptr);
+  }
+}
+
 void DrawOnImg::line_rel(int32_t dx, int32_t dy) {
   line_to(static_cast<int32_t>(static_cast<int64_t>(target().cur_x) + dx),
           static_cast<int32_t>(static_cast<int64_t>(target().cur_y) + dy));

@@ -118,6 +118,9 @@ class DrawOnImg {
   virtual int32_t target_height();
   virtual int32_t get_x();
   virtual int32_t get_y();
+  // `count` separate lines, line k from (ends[4k], ends[4k + 1]) to (ends[4k + 2],
+  // ends[4k + 3]): each exactly as draw_line draws it, the pen built once.
+  virtual void draw_lines(const int32_t* ends, int32_t count);
 
  protected:
   // The current target image.

@@ -54,6 +54,13 @@ bool gfx_open_window(int32_t width, int32_t height, int32_t flags);
 void gfx_close_window();
 // Shows the whole backing image on the window; returns once it is on screen.
 void gfx_flush();
+// Shows the inclusive rectangle of the backing image, with whatever drawing has
+// marked changed; returns once it is on screen. For direct pixel writes that stay
+// inside the rectangle, it shows the same as gfx_flush.
+void gfx_flush_rect(int32_t left, int32_t top, int32_t right, int32_t bottom);
+// Tells the window that direct pixel writes changed the inclusive rectangle of the
+// backing image; the window shows it soon, without the caller waiting for it.
+void gfx_mark_changed(int32_t left, int32_t top, int32_t right, int32_t bottom);
 // The oldest queued mouse message; blocks (without busy waiting) while none is queued.
 MOUSEMSG gfx_next_mouse_msg();
 void gfx_clear_mouse_queue();

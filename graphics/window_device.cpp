@@ -144,6 +144,20 @@ void DrawOnWnd::line_to(int32_t x, int32_t y) {
   changed(from_x, from_y, x, y);
 }
 
+void DrawOnWnd::draw_lines(const int32_t* ends, int32_t count) {
+  if (ends == nullptr || count <= 0) return;
+  WindowLock lock;
+  DrawOnImg::draw_lines(ends, count);
+  int32_t left = ends[0], right = ends[0], top = ends[1], bottom = ends[1];
+  for (int32_t i = 0; i < 2 * count; ++i) {
+    left = std::min(left, ends[2 * i]);
+    right = std::max(right, ends[2 * i]);
+    top = std::min(top, ends[2 * i + 1]);
+    bottom = std::max(bottom, ends[2 * i + 1]);
+  }
+  changed(left, top, right, bottom);
+}
+
 #define TESSARY_BOX_OPERATION(name)                                          \
   void DrawOnWnd::name(int32_t left, int32_t top, int32_t right, int32_t bottom) { \
     WindowLock lock;                                                         \

@@ -23,6 +23,8 @@ class DrawOnWnd : public DrawOnImg {
   void draw_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
   void line_rel(int32_t dx, int32_t dy) override;
   void line_to(int32_t x, int32_t y) override;
+  // One lock and one changed rectangle for the whole set.
+  void draw_lines(const int32_t* ends, int32_t count) override;
 
   void frame_rect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
   void fill_rect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;

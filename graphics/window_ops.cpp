@@ -16,6 +16,18 @@ void gfx_flush() {
   ctx.window_device->flush();
 }
 
+void gfx_flush_rect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  GraphContext& ctx = graph_context();
+  if (!ctx.window_is_target || ctx.window_device == nullptr) return;
+  ctx.window_device->flush_rect(left, top, right, bottom);
+}
+
+void gfx_mark_changed(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  GraphContext& ctx = graph_context();
+  if (!ctx.window_is_target || ctx.window_changed == nullptr) return;
+  ctx.window_changed(left, top, right, bottom);
+}
+
 MOUSEMSG gfx_next_mouse_msg() { return Canvas::graph_window().next_mouse_msg(); }
 
 void gfx_clear_mouse_queue() { Canvas::graph_window().clear_mouse_queue(); }

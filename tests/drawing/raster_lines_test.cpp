@@ -2,7 +2,10 @@
 // their ends, clipping and the current position.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
+#include <string>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -129,6 +132,42 @@ TEST(DashPatterns, StartAfreshWithEachLineAndRunDownVerticalLines) {
   EXPECT_EQ(first, "###.###.......");
   EXPECT_EQ(second, "###.#.###.#.#.");
 }
+
+struct LineSet {
+  const char* name;
+  int32_t style, thickness, origin_x, origin_y;
+};
+
+class DrawLines : public ::testing::TestWithParam<LineSet> {};
+
+// A set of lines drawn at once gives the pixels of the same lines drawn one by one:
+// each starts its pattern afresh, thin or thick, shifted by the origin or not.
+TEST_P(DrawLines, MatchLinesDrawnOneByOne) {
+  const LineSet p = GetParam();
+  const int32_t ends[] = {2, 3, 30, 3, 30, 3, 30, 25, 1, 20, 28, 8, 5, 27, 5, 6, 9, 9, 9, 9, 33, 30, -4, 30};
+  const int32_t count = static_cast<int32_t>(std::size(ends) / 4);
+  auto draw = [&](bool at_once) {
+    Target t(36, 34);
+    gfx_set_line_style(p.style, p.thickness, nullptr, 0);
+    gfx_set_line_color(0x00FF8000);
+    t.device().set_origin(p.origin_x, p.origin_y);
+    if (at_once) {
+      gfx_lines(ends, count);
+    } else {
+      for (int32_t k = 0; k < count; ++k) gfx_line(ends[4 * k], ends[4 * k + 1], ends[4 * k + 2], ends[4 * k + 3]);
+    }
+    return std::vector<uint32_t>(t.image.pixels, t.image.pixels + 36 * 34);
+  };
+  const std::vector<uint32_t> one_by_one = draw(false);
+  EXPECT_EQ(draw(true), one_by_one);
+  EXPECT_NE(std::count(one_by_one.begin(), one_by_one.end(), 0u), 36 * 34) << "nothing was drawn";
+}
+
+INSTANTIATE_TEST_SUITE_P(Pens, DrawLines,
+                         ::testing::Values(LineSet{"dash_dot", 3, 1, 0, 0}, LineSet{"solid", 0, 1, 0, 0},
+                                           LineSet{"dash_dot_shifted", 3, 1, 3, -2},
+                                           LineSet{"thick_dash_dot", 3, 3, 0, 0}),
+                         [](const ::testing::TestParamInfo<LineSet>& info) { return std::string(info.param.name); });
 
 TEST(DashPatterns, UserPatternAndKindSevenWithoutOne) {
   Target t(12, 2);

@@ -393,6 +393,35 @@ TEST_F(WindowTest, FlushShowsDirectPixelWritesAndOnlyThen) {
   EXPECT_EQ(shot.at(g.x + 40, g.y + 30), 0x123456u);
 }
 
+TEST_F(WindowTest, FlushRectShowsItsRectangleAndWhatDrawingMarked) {
+  const unsigned long id = open(120, 80);
+  const test_display::Geometry g = test_display::window_geometry(id);
+  uint32_t* pixels = gfx_pixels(nullptr);
+  ASSERT_NE(pixels, nullptr);
+  pixels[30 * 120 + 40] = 0x123456;
+  pixels[10 * 120 + 10] = 0x654321;  // outside the rectangle and never marked
+  gfx_flush_rect(35, 25, 45, 35);
+  test_display::Screenshot shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 40, g.y + 30), 0x123456u);
+  EXPECT_EQ(shot.at(g.x + 10, g.y + 10), 0u);
+  // An empty rectangle still shows what was marked changed, and waits for it.
+  pixels[60 * 120 + 90] = 0x0000FF;
+  gfx_mark_changed(90, 60, 90, 60);
+  gfx_flush_rect(0, 0, -1, -1);
+  shot = test_display::take_screenshot();
+  EXPECT_EQ(shot.at(g.x + 90, g.y + 60), 0x0000FFu);
+}
+
+TEST_F(WindowTest, MarkedChangeShowsWithoutAFlush) {
+  const unsigned long id = open(120, 80);
+  const test_display::Geometry g = test_display::window_geometry(id);
+  gfx_pixels(nullptr)[20 * 120 + 70] = 0x00FF00;
+  gfx_mark_changed(70, 20, 70, 20);
+  const bool shown = test_display::wait_until(
+      [&] { return test_display::take_screenshot().at(g.x + 70, g.y + 20) == 0x00FF00u; }, 2000ms);
+  EXPECT_TRUE(shown);
+}
+
 TEST_F(WindowTest, BatchedDrawingWaitsForTheEndOfTheBatch) {
   const unsigned long id = open(120, 80);
   const test_display::Geometry g = test_display::window_geometry(id);

@@ -6,9 +6,9 @@
 
 #include "app/editing_state.h"
 #include "app/texts.h"
+#include "graphics/message_box.h"
 #include "graphics/picture_files.h"
 #include "platform/gbk.h"
-#include "platform/message_box.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ void save_result() {
   const std::string name = platform::utf8_to_gbk(save_path);
   format_gbk_text(save_message, sizeof save_message, saved ? texts::msg_saved_format : texts::msg_save_failed_format,
                   name);
-  platform::show_message_box(save_message, texts::caption_save);
+  gfx_message_box(save_message, texts::caption_save);
   // A failed save keeps its number, so the next success does not leave a gap.
   if (saved) ++save_counter;
 }

@@ -6,6 +6,7 @@
 #include <SDL_syswm.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -107,6 +108,10 @@ class WindowThread {
   void make_window(Impl& window);
   void destroy_window(Impl& window);
   Impl* window_of(uint32_t id) const;
+  // Whether `window` is one of the windows shown now (an owner may have closed).
+  bool serves(const Impl* window) const {
+    return window != nullptr && std::find(served_.begin(), served_.end(), window) != served_.end();
+  }
   void handle(const SDL_Event& event);
   void present(Impl& window);
   void note_system_event(const SDL_SysWMmsg& msg);
@@ -393,9 +398,7 @@ void WindowThread::make_window(Impl& made) {
   made.id = SDL_GetWindowID(made.window);
   made.whole_present = true;
   if (options.dialog) {
-    if (made.owner != nullptr && made.owner->window != nullptr && made.owner->state == Impl::State::open) {
-      SDL_SetWindowModalFor(made.window, made.owner->window);
-    }
+    if (serves(made.owner)) SDL_SetWindowModalFor(made.window, made.owner->window);
     SDL_RaiseWindow(made.window);
     SDL_SetWindowInputFocus(made.window);
   }
@@ -407,8 +410,11 @@ void WindowThread::make_window(Impl& made) {
 void WindowThread::destroy_window(Impl& gone) {
   std::erase(served_, &gone);
   if (gone.window != nullptr) {
+    const bool had_focus = SDL_GetKeyboardFocus() == gone.window;
     SDL_HideWindow(gone.window);
     SDL_DestroyWindow(gone.window);
+    // A dialog hands the keyboard back to the window it stood over.
+    if (had_focus && serves(gone.owner)) SDL_SetWindowInputFocus(gone.owner->window);
   }
   gone.window = nullptr;
   gone.id = 0;

@@ -546,13 +546,38 @@ int status_code(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 1
   _exit(code);
 }
 
-// The first process of a PID namespace of its own: it gives the namespace its own
-// /proc, so the program there sees only its own processes, and everything the
-// program leaves behind becomes its child. It ends when nothing else is left.
-int namespace_init(void* launch) {
+// Made the first process of a fresh PID namespace (the first child after the
+// unshare), it gives the namespace its own /proc, so the program there sees only its
+// own processes, and everything the program leaves behind becomes its child. It ends
+// when nothing else is left.
+[[noreturn]] void namespace_init(const Launch& l) {
   if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(123);
   if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) _exit(123);
-  keep_program(*static_cast<const Launch*>(launch), true);
+  keep_program(l, true);
+}
+
+// Outside the namespace, the test's own child: it makes the namespace, starts its
+// first process and ends with that one's status.
+[[noreturn]] void start_namespace(const Launch& l) {
+  if (unshare(CLONE_NEWPID | CLONE_NEWNS) != 0) _exit(122);
+  const pid_t init = fork();
+  if (init == 0) namespace_init(l);
+  close(l.ready_fd);
+  close(l.stdin_fd);
+  close(l.test_ends[0]);
+  close(l.test_ends[1]);
+  int status = 0;
+  while (init > 0 && waitpid(init, &status, 0) < 0 && errno == EINTR) {
+  }
+  _exit(init > 0 ? status_code(status) : 124);
+}
+
+// The first child of `pid`, 0 when it has none.
+pid_t first_child(pid_t pid) {
+  std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+  pid_t child = 0;
+  children >> child;
+  return child;
 }
 
 std::string namespace_of(pid_t pid) {
@@ -614,13 +639,8 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
   // elsewhere on the machine. A program started `beside` another joins that one's
   // namespace instead, and meets it there.
   if (beside == nullptr) {
-    constexpr size_t stack_size = 256 * 1024;
-    stack_ = std::make_unique<char[]>(stack_size);
-    keeper_ = clone(namespace_init, stack_.get() + stack_size, CLONE_NEWPID | CLONE_NEWNS | SIGCHLD, &l);
-    if (keeper_ < 0) {
-      ADD_FAILURE() << "no PID namespace for the program (" << std::strerror(errno)
-                    << "); the end-to-end tests need root";
-    }
+    keeper_ = fork();
+    if (keeper_ == 0) start_namespace(l);
   } else {
     const std::string proc = "/proc/" + std::to_string(beside->pid_);
     const int pid_ns = open((proc + "/ns/pid").c_str(), O_RDONLY | O_CLOEXEC);
@@ -639,9 +659,12 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
   stdin_fd_ = pipe_fds[1];
   char ready = 0;
   if (keeper_ > 0 && read(ready_fds[0], &ready, 1) == 1) {
-    // The program is the keeper's one child.
-    std::ifstream children("/proc/" + std::to_string(keeper_) + "/task/" + std::to_string(keeper_) + "/children");
-    children >> pid_;
+    // The program is the only child of the process that started it.
+    init_ = beside == nullptr ? first_child(keeper_) : -1;
+    pid_ = first_child(beside == nullptr ? init_ : keeper_);
+  } else if (keeper_ > 0) {
+    ADD_FAILURE() << "the program could not be started in a PID namespace of its own (exit status "
+                  << wait_exit(5).value_or(-1) << "); the end-to-end tests need root";
   }
   close(ready_fds[0]);
   if (pid_ <= 0) pid_ = keeper_;
@@ -656,7 +679,10 @@ Process::~Process() {
 
 void Process::kill_now() {
   if (keeper_ > 0 && !status_) {
-    if (pid_ != keeper_) kill(pid_, SIGKILL);
+    // The namespace's first process takes everything in the namespace with it.
+    for (pid_t pid : {pid_, init_}) {
+      if (pid > 0 && pid != keeper_) kill(pid, SIGKILL);
+    }
     kill(keeper_, SIGKILL);
     int status = 0;
     waitpid(keeper_, &status, 0);
@@ -672,7 +698,7 @@ std::vector<std::string> Process::left_in_namespace() const {
     const std::string name = entry.path().filename().string();
     if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
     const pid_t pid = pid_t(std::stol(name));
-    if (pid == keeper_ || namespace_of(pid) != namespace_) continue;
+    if (pid == init_ || namespace_of(pid) != namespace_) continue;
     std::ifstream comm(entry.path() / "comm");
     std::string command;
     std::getline(comm, command);

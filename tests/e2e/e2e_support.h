@@ -160,17 +160,18 @@ class Process {
   unsigned long wait_other_window(unsigned long except, double seconds);
   std::string log() const;
   void kill_now();
-  // "pid name" of every process in the program's namespace but its keeper.
+  // "pid name" of every process in the program's namespace but its first one.
   std::vector<std::string> left_in_namespace() const;
 
  private:
   XServer& x_;
+  // The test's child, and the first process of the program's own namespace.
   pid_t keeper_ = -1;
+  pid_t init_ = -1;
   pid_t pid_ = -1;
   // The id the program has inside its namespace, which its windows carry.
   pid_t window_pid_ = -1;
   std::string namespace_;
-  std::unique_ptr<char[]> stack_;
   int stdin_fd_ = -1;
   std::optional<int> status_;
   fs::path log_path_;

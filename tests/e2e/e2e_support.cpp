@@ -11,6 +11,7 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -331,42 +332,43 @@ XServer::XServer() : xlib_(std::make_unique<Xlib>()) {
     return;
   }
   xlib_->set_error_handler(ignore_x_errors);
-  for (int number = 91; number < 140 && !display_; ++number) {
-    if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) continue;
-    std::string name = ":" + std::to_string(number);
-    pid_t pid = fork();
-    if (pid == 0) {
-      int null = open("/dev/null", O_RDWR);
-      dup2(null, 0);
-      dup2(null, 1);
-      dup2(null, 2);
-      setpgid(0, 0);
-      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-nocursor", "-noreset",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (pid < 0) break;
-    auto start = Clock::now();
-    bool died = false;
-    while (seconds_since(start) < 15) {
-      int status;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        died = true;
-        break;
-      }
-      if (run_command("xdpyinfo -display " + name + " >/dev/null 2>&1").status == 0) {
-        display_ = xlib_->open_display(name.c_str());
-        break;
-      }
-      sleep_ms(50);
-    }
-    if (display_) {
-      server_ = pid;
-      name_ = name;
-    } else if (!died) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
+  // The server picks a free display itself and tells its number, so tests that start
+  // servers at the same moment never meet on one.
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) {
+    ADD_FAILURE() << "pipe failed";
+    return;
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    if (ends[1] == 3) fcntl(3, F_SETFD, 0);
+    dup2(ends[1], 3);
+    setpgid(0, 0);
+    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-nocursor",
+           "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(ends[1]);
+  std::string number;
+  for (auto start = Clock::now(); pid > 0 && seconds_since(start) < 15;) {
+    pollfd ready{ends[0], POLLIN, 0};
+    if (poll(&ready, 1, 100) <= 0) continue;
+    char c;
+    if (read(ends[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(ends[0]);
+  if (!number.empty()) display_ = xlib_->open_display((":" + number).c_str());
+  if (display_) {
+    server_ = pid;
+    name_ = ":" + number;
+  } else if (pid > 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
   }
   if (!display_) ADD_FAILURE() << "no Xvfb could be started";
 }

@@ -490,8 +490,14 @@ void WindowThread::join_stopped() {
 
 bool WindowThread::open(Impl& window) {
   std::lock_guard start(start_mutex_);
-  join_stopped();
   std::unique_lock lock(mutex);
+  // A thread that has stopped serving may still be stopping SDL; only an opener, under
+  // start_mutex_, starts the next one, so it stays stopped meanwhile.
+  if (!running_ && thread_.joinable()) {
+    lock.unlock();
+    thread_.join();
+    lock.lock();
+  }
   window.state = Impl::State::opening;
   requests_.push_back(&window);
   if (!running_) {

@@ -32,6 +32,8 @@ class GraphWnd : public IMAGE, private platform::WindowHost {
   // Hides and forgets the window; the backing image keeps its buffer.
   void close();
   bool is_open() const;
+  // The native window, for a dialog to be kept above it.
+  const platform::NativeWindow& native_window() const { return native_; }
 
   // Notes that the backing image changed inside the inclusive rectangle (clipped to
   // the image) and lets the window thread show it. Call under graph_lock or not.

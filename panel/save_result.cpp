@@ -8,10 +8,10 @@
 
 #include "app/editing_state.h"
 #include "app/texts.h"
+#include "graphics/message_box.h"
 #include "graphics/picture_files.h"
 #include "panel/numbered_save.h"
 #include "platform/gbk.h"
-#include "platform/message_box.h"
 #include "platform/png_writer.h"
 
 namespace {
@@ -67,7 +67,7 @@ void save_result() {
   const std::string name = platform::utf8_to_gbk(save_path);
   format_gbk_text(save_message, sizeof save_message,
                   result.saved ? texts::msg_saved_format : texts::msg_save_failed_format, name);
-  platform::show_message_box(save_message, texts::caption_save);
+  gfx_message_box(save_message, texts::caption_save);
   // A failed save takes no number, so the next success does not leave a gap.
   if (result.saved && result.number < INT32_MAX) save_counter = result.number + 1;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The native graphics window: created, shown and served on a thread of its own. The
-// window reports pointer input, keys and the close box to its host and asks the host
-// for the pixels to show; all host calls come from the window thread.
+// The native graphics windows: created, shown and served on the window thread, one
+// thread for every window open at a time (the editing window and a message box over
+// it). Each window reports pointer input, keys and the close box to its host and asks
+// the host for the pixels to show; all host calls come from the window thread.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -63,12 +64,18 @@ class WindowHost {
   ~WindowHost() = default;
 };
 
+class NativeWindow;
+
 struct WindowOptions {
   int32_t width = 0;
   int32_t height = 0;
   // UTF-8.
   std::string title;
   bool close_box = true;
+  // A dialog: centred on the screen, kept above `owner` (when that is open) and given
+  // the keyboard focus.
+  bool dialog = false;
+  const NativeWindow* owner = nullptr;
 };
 
 class NativeWindow {
@@ -78,11 +85,11 @@ class NativeWindow {
   NativeWindow(const NativeWindow&) = delete;
   NativeWindow& operator=(const NativeWindow&) = delete;
 
-  // Starts the window thread, which makes a window whose client area is exactly the
-  // requested size, shows it and serves it. Returns once the window is shown, false
-  // when none could be made. An open window is closed first.
+  // Has the window thread (started with the first open window) make a window whose
+  // client area is exactly the requested size, show it and serve it. Returns once the
+  // window is shown, false when none could be made. An open window is closed first.
   bool open(const WindowOptions& options, WindowHost* host);
-  // Hides and destroys the window and ends its thread.
+  // Hides and destroys the window; the window thread ends with the last window.
   void close();
   bool is_open() const;
   // Asks the window thread to show what the host has to show; requests made before
@@ -91,8 +98,10 @@ class NativeWindow {
   void set_title(const std::string& utf8);
   void set_client_size(int32_t width, int32_t height);
 
- private:
+  // The backend's state of one window, defined by the implementation file.
   struct Impl;
+
+ private:
   std::unique_ptr<Impl> impl_;
 };
 

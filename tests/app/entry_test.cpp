@@ -9,10 +9,15 @@
 #include <gtest/gtest.h>
 
 #include "app/task_list.h"
+#include "own_pid_namespace.h"
 #include "platform/processes.h"
 #include "temp_workdir.h"
 
 namespace {
+
+// The single-instance check reads the process list; a Tessary.exe elsewhere on the
+// machine must not count.
+[[maybe_unused]] const bool isolated = own_pid_namespace::enter();
 
 TEST(ProgramName, LastTwelveCharactersUpperCasedMustNameTheProgram) {
   struct Case {

@@ -11,11 +11,14 @@
 #include <X11/Xutil.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -285,43 +288,6 @@ CommandResult run_command(const std::string& command, const std::string& display
   return result;
 }
 
-namespace {
-// Other running processes whose program file is called Tessary.exe.
-std::vector<pid_t> other_instances() {
-  std::vector<pid_t> out;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
-    const std::string name = entry.path().filename().string();
-    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream comm(entry.path() / "comm");
-    std::string command;
-    std::getline(comm, command);
-    if (command == "Tessary.exe") out.push_back(pid_t(std::stol(name)));
-  }
-  return out;
-}
-}  // namespace
-
-InstanceLock::InstanceLock() {
-  fd_ = open("/tmp/tessary-e2e.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-  if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
-    close(fd_);
-    fd_ = -1;
-  }
-  auto start = Clock::now();
-  bool told = false;
-  while (!other_instances().empty() && seconds_since(start) < 120) {
-    if (!told) std::fprintf(stderr, "e2e: waiting for another Tessary.exe on this machine to end\n");
-    told = true;
-    sleep_ms(200);
-  }
-  if (!other_instances().empty()) ADD_FAILURE() << "another Tessary.exe keeps running on this machine";
-}
-
-InstanceLock::~InstanceLock() {
-  if (fd_ >= 0) close(fd_);
-}
-
 // The few Xlib calls the tests need, loaded at run time so that the test programs
 // need no link against libX11.
 struct XServer::Xlib {
@@ -366,42 +332,43 @@ XServer::XServer() : xlib_(std::make_unique<Xlib>()) {
     return;
   }
   xlib_->set_error_handler(ignore_x_errors);
-  for (int number = 91; number < 140 && !display_; ++number) {
-    if (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) continue;
-    std::string name = ":" + std::to_string(number);
-    pid_t pid = fork();
-    if (pid == 0) {
-      int null = open("/dev/null", O_RDWR);
-      dup2(null, 0);
-      dup2(null, 1);
-      dup2(null, 2);
-      setpgid(0, 0);
-      execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-nocursor", "-noreset",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (pid < 0) break;
-    auto start = Clock::now();
-    bool died = false;
-    while (seconds_since(start) < 15) {
-      int status;
-      if (waitpid(pid, &status, WNOHANG) == pid) {
-        died = true;
-        break;
-      }
-      if (run_command("xdpyinfo -display " + name + " >/dev/null 2>&1").status == 0) {
-        display_ = xlib_->open_display(name.c_str());
-        break;
-      }
-      sleep_ms(50);
-    }
-    if (display_) {
-      server_ = pid;
-      name_ = name;
-    } else if (!died) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
+  // The server picks a free display itself and tells its number, so tests that start
+  // servers at the same moment never meet on one.
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) {
+    ADD_FAILURE() << "pipe failed";
+    return;
+  }
+  pid_t pid = fork();
+  if (pid == 0) {
+    int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    if (ends[1] == 3) fcntl(3, F_SETFD, 0);
+    dup2(ends[1], 3);
+    setpgid(0, 0);
+    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1600x1000x24", "-nolisten", "tcp", "-nocursor",
+           "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(ends[1]);
+  std::string number;
+  for (auto start = Clock::now(); pid > 0 && seconds_since(start) < 15;) {
+    pollfd ready{ends[0], POLLIN, 0};
+    if (poll(&ready, 1, 100) <= 0) continue;
+    char c;
+    if (read(ends[0], &c, 1) != 1 || c == '\n') break;
+    number += c;
+  }
+  close(ends[0]);
+  if (!number.empty()) display_ = xlib_->open_display((":" + number).c_str());
+  if (display_) {
+    server_ = pid;
+    name_ = ":" + number;
+  } else if (pid > 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
   }
   if (!display_) ADD_FAILURE() << "no Xvfb could be started";
 }
@@ -522,41 +489,189 @@ std::vector<unsigned long> XServer::windows_of(pid_t pid) {
   return out;
 }
 
+namespace {
+
+// Everything the program's start needs, made before the fork: the child of a possibly
+// threaded test program only makes system calls.
+struct Launch {
+  std::string exe;
+  std::string workdir;
+  std::string log_path;
+  std::vector<std::string> argv_text;
+  std::vector<std::string> env_text;
+  std::vector<char*> argv;
+  std::vector<char*> envp;
+  int stdin_fd = -1;
+  int ready_fd = -1;
+  // The test's ends of the pipes: held by the keeper they would keep the program's
+  // input from ever ending.
+  int test_ends[2] = {-1, -1};
+};
+
+[[noreturn]] void exec_program(const Launch& l) {
+  if (chdir(l.workdir.c_str()) != 0) _exit(126);
+  int log = open(l.log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  dup2(l.stdin_fd, 0);
+  if (log >= 0) {
+    dup2(log, 1);
+    dup2(log, 2);
+  }
+  execve(l.exe.c_str(), l.argv.data(), l.envp.data());
+  _exit(127);
+}
+
+// A program's status as the keeper passes it on: its exit status, or 128 + signal.
+int status_code(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+
+// Starts the program as its child and tells the test it runs; its own exit status is
+// the program's. Without `reap_all` it waits for the program alone.
+[[noreturn]] void keep_program(const Launch& l, bool reap_all) {
+  close(l.test_ends[0]);
+  close(l.test_ends[1]);
+  const pid_t program = fork();
+  if (program == 0) exec_program(l);
+  const char ready = 'r';
+  if (write(l.ready_fd, &ready, 1) != 1) _exit(125);
+  close(l.ready_fd);
+  close(l.stdin_fd);
+  if (program < 0) _exit(124);
+  int code = 124;
+  for (;;) {
+    int status = 0;
+    const pid_t ended = waitpid(reap_all ? -1 : program, &status, 0);
+    if (ended == program) {
+      code = status_code(status);
+      if (!reap_all) break;
+    }
+    if (ended < 0 && errno != EINTR) break;
+  }
+  _exit(code);
+}
+
+// Made the first process of a fresh PID namespace (the first child after the
+// unshare), it gives the namespace its own /proc, so the program there sees only its
+// own processes, and everything the program leaves behind becomes its child. It ends
+// when nothing else is left.
+[[noreturn]] void namespace_init(const Launch& l) {
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(123);
+  if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) _exit(123);
+  keep_program(l, true);
+}
+
+// Outside the namespace, the test's own child: it makes the namespace, starts its
+// first process and ends with that one's status.
+[[noreturn]] void start_namespace(const Launch& l) {
+  if (unshare(CLONE_NEWPID | CLONE_NEWNS) != 0) _exit(122);
+  const pid_t init = fork();
+  if (init == 0) namespace_init(l);
+  close(l.ready_fd);
+  close(l.stdin_fd);
+  close(l.test_ends[0]);
+  close(l.test_ends[1]);
+  int status = 0;
+  while (init > 0 && waitpid(init, &status, 0) < 0 && errno == EINTR) {
+  }
+  _exit(init > 0 ? status_code(status) : 124);
+}
+
+// The first child of `pid`, 0 when it has none.
+pid_t first_child(pid_t pid) {
+  std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+  pid_t child = 0;
+  children >> child;
+  return child;
+}
+
+std::string namespace_of(pid_t pid) {
+  std::error_code ec;
+  return fs::read_symlink("/proc/" + std::to_string(pid) + "/ns/pid", ec).string();
+}
+
+// The last number of a process's NSpid line: its id inside its own namespace.
+pid_t inner_pid(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("NSpid:", 0) != 0) continue;
+    std::istringstream ids(line.substr(6));
+    pid_t id = pid;
+    for (pid_t next; ids >> next;) id = next;
+    return id;
+  }
+  return pid;
+}
+
+}  // namespace
+
 Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
-                 const fs::path& log_dir, const std::string& display)
+                 const fs::path& log_dir, const std::string& display, const Process* beside)
     : x_(x) {
   static int counter = 0;
   log_path_ = log_dir / ("tessary-" + std::to_string(++counter) + ".log");
   int pipe_fds[2];
-  if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
+  int ready_fds[2];
+  if (pipe2(pipe_fds, O_CLOEXEC) != 0 || pipe2(ready_fds, O_CLOEXEC) != 0) {
     ADD_FAILURE() << "pipe failed";
     return;
   }
-  std::vector<std::string> argv_text;
-  argv_text.push_back(exe.string());
-  argv_text.insert(argv_text.end(), args.begin(), args.end());
-  pid_ = fork();
-  if (pid_ == 0) {
-    if (chdir(workdir.c_str()) != 0) _exit(126);
-    setenv("DISPLAY", display.empty() ? x.name().c_str() : display.c_str(), 1);
-    // Leak reports at exit would turn a clean close into a failed status; leaks are
-    // the unit tests' business.
-    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-    int log = open(log_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(pipe_fds[0], 0);
-    if (log >= 0) {
-      dup2(log, 1);
-      dup2(log, 2);
+  Launch l;
+  l.exe = exe.string();
+  l.workdir = workdir.string();
+  l.log_path = log_path_.string();
+  l.argv_text.push_back(exe.string());
+  l.argv_text.insert(l.argv_text.end(), args.begin(), args.end());
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("ASAN_OPTIONS=", 0) != 0) l.env_text.push_back(entry);
+  }
+  l.env_text.push_back("DISPLAY=" + (display.empty() ? x.name() : display));
+  // Leak reports at exit would turn a clean close into a failed status; leaks are
+  // the unit tests' business.
+  l.env_text.push_back("ASAN_OPTIONS=detect_leaks=0");
+  for (auto& a : l.argv_text) l.argv.push_back(a.data());
+  l.argv.push_back(nullptr);
+  for (auto& e : l.env_text) l.envp.push_back(e.data());
+  l.envp.push_back(nullptr);
+  l.stdin_fd = pipe_fds[0];
+  l.ready_fd = ready_fds[1];
+  l.test_ends[0] = pipe_fds[1];
+  l.test_ends[1] = ready_fds[0];
+
+  // Tessary refuses to run beside another Tessary.exe, so each program gets a PID
+  // namespace of its own and sees no other test's program, nor any instance running
+  // elsewhere on the machine. A program started `beside` another joins that one's
+  // namespace instead, and meets it there.
+  if (beside == nullptr) {
+    keeper_ = fork();
+    if (keeper_ == 0) start_namespace(l);
+  } else {
+    const std::string proc = "/proc/" + std::to_string(beside->pid_);
+    const int pid_ns = open((proc + "/ns/pid").c_str(), O_RDONLY | O_CLOEXEC);
+    const int mount_ns = open((proc + "/ns/mnt").c_str(), O_RDONLY | O_CLOEXEC);
+    if (pid_ns < 0 || mount_ns < 0) ADD_FAILURE() << "the program to run beside has ended";
+    keeper_ = pid_ns < 0 || mount_ns < 0 ? -1 : fork();
+    if (keeper_ == 0) {
+      if (setns(pid_ns, CLONE_NEWPID) != 0 || setns(mount_ns, CLONE_NEWNS) != 0) _exit(122);
+      keep_program(l, false);
     }
-    std::vector<char*> argv;
-    for (auto& a : argv_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
-    _exit(127);
+    if (pid_ns >= 0) close(pid_ns);
+    if (mount_ns >= 0) close(mount_ns);
   }
   close(pipe_fds[0]);
+  close(ready_fds[1]);
   stdin_fd_ = pipe_fds[1];
-  if (pid_ < 0) ADD_FAILURE() << "fork failed";
+  char ready = 0;
+  if (keeper_ > 0 && read(ready_fds[0], &ready, 1) == 1) {
+    // The program is the only child of the process that started it.
+    init_ = beside == nullptr ? first_child(keeper_) : -1;
+    pid_ = first_child(beside == nullptr ? init_ : keeper_);
+  } else if (keeper_ > 0) {
+    ADD_FAILURE() << "the program could not be started in a PID namespace of its own (exit status "
+                  << wait_exit(5).value_or(-1) << "); the end-to-end tests need root";
+  }
+  close(ready_fds[0]);
+  if (pid_ <= 0) pid_ = keeper_;
+  window_pid_ = inner_pid(pid_);
+  namespace_ = namespace_of(pid_);
 }
 
 Process::~Process() {
@@ -565,21 +680,44 @@ Process::~Process() {
 }
 
 void Process::kill_now() {
-  if (pid_ > 0 && !status_) {
-    kill(pid_, SIGKILL);
+  if (keeper_ > 0 && !status_) {
+    // The namespace's first process takes everything in the namespace with it.
+    for (pid_t pid : {pid_, init_}) {
+      if (pid > 0 && pid != keeper_) kill(pid, SIGKILL);
+    }
+    kill(keeper_, SIGKILL);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    waitpid(keeper_, &status, 0);
     status_ = 128 + SIGKILL;
   }
 }
 
+std::vector<std::string> Process::left_in_namespace() const {
+  std::vector<std::string> out;
+  if (namespace_.empty()) return out;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const pid_t pid = pid_t(std::stol(name));
+    if (pid == init_ || namespace_of(pid) != namespace_) continue;
+    std::ifstream comm(entry.path() / "comm");
+    std::string command;
+    std::getline(comm, command);
+    out.push_back(name + " " + command);
+  }
+  return out;
+}
+
 std::optional<int> Process::wait_exit(double seconds) {
   if (status_) return status_;
+  if (keeper_ <= 0) return status_ = 127;
   auto start = Clock::now();
   do {
     int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (waitpid(keeper_, &status, WNOHANG) == keeper_) {
+      // The keeper ends with the program's status (128 + signal for a signal).
+      status_ = status_code(status);
       return status_;
     }
     sleep_ms(20);
@@ -604,7 +742,7 @@ void Process::close_stdin() {
 unsigned long Process::wait_window(double seconds, int min_width) {
   auto start = Clock::now();
   do {
-    for (unsigned long id : x_.windows_of(pid_)) {
+    for (unsigned long id : x_.windows_of(window_pid_)) {
       auto rect = x_.client_rect(id);
       if (rect && rect->width >= min_width && x_.window_viewable(id)) return id;
     }
@@ -617,7 +755,7 @@ unsigned long Process::wait_window(double seconds, int min_width) {
 unsigned long Process::wait_other_window(unsigned long except, double seconds) {
   auto start = Clock::now();
   do {
-    for (unsigned long id : x_.windows_of(pid_))
+    for (unsigned long id : x_.windows_of(window_pid_))
       if (id != except && x_.window_viewable(id)) return id;
     sleep_ms(50);
   } while (seconds_since(start) < seconds);
@@ -649,7 +787,7 @@ void Session::start(const Picture& picture, const std::string& name, bool logo) 
 
 void Session::start_file(const std::string& name, int width, int height) {
   ASSERT_TRUE(x_->ok());
-  app_ = std::make_unique<Process>(*x_, tessary_exe(), std::vector<std::string>{name}, work(), root());
+  app_ = std::make_unique<Process>(*x_, tessary_exe(), std::vector<std::string>{name}, work(), root(), "", beside_);
   window_ = app_->wait_window(30, 200 + 1);
   ASSERT_NE(window_, 0u) << "the editing window did not appear; exit status "
                          << app_->wait_exit(0).value_or(-1) << "\n"

@@ -94,20 +94,6 @@ struct CommandResult {
 CommandResult run_command(const std::string& command, const std::string& display = {});
 std::string shell_quote(const std::string& text);
 
-// Tessary refuses a second instance machine-wide, so runs of the real program take
-// turns across every build folder on the machine: holding this lock, and waiting
-// until no other Tessary.exe runs, comes first.
-class InstanceLock {
- public:
-  InstanceLock();
-  ~InstanceLock();
-  InstanceLock(const InstanceLock&) = delete;
-  InstanceLock& operator=(const InstanceLock&) = delete;
-
- private:
-  int fd_ = -1;
-};
-
 // A private X server (Xvfb 1600 x 1000 x 24 on the first free display from :91).
 class XServer {
  public:
@@ -144,17 +130,25 @@ class XServer {
 // One run of Tessary.exe: started with the given arguments in `workdir`, standard
 // input from a pipe this object holds, output into `log_dir`. Killed and reaped when
 // destroyed if still running.
+//
+// Each run has a PID namespace of its own with its own /proc, so it meets no other
+// Tessary.exe of the machine (other tests' or anyone's). A keeper process, the
+// namespace's first, starts the program and ends with its status once the program and
+// everything it started have ended: a run counts as ended only when nothing of it is
+// left. A run started `beside` another joins that one's namespace instead (to meet
+// it), and ends with its program.
 class Process {
  public:
   // `display` replaces the server's own display name when not empty.
   Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
-          const fs::path& log_dir, const std::string& display = "");
+          const fs::path& log_dir, const std::string& display = "", const Process* beside = nullptr);
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
+  // The program's process id as the tests see it.
   pid_t pid() const { return pid_; }
-  // Exit status when it ended within `seconds` (a signal gives 128 + signal number);
-  // nullopt while it still runs.
+  // Exit status when it ended, and everything it started with it, within `seconds`
+  // (a signal gives 128 + signal number); nullopt while anything of it still runs.
   std::optional<int> wait_exit(double seconds);
   bool running();
   void write_stdin(const std::string& bytes);
@@ -166,10 +160,18 @@ class Process {
   unsigned long wait_other_window(unsigned long except, double seconds);
   std::string log() const;
   void kill_now();
+  // "pid name" of every process in the program's namespace but its first one.
+  std::vector<std::string> left_in_namespace() const;
 
  private:
   XServer& x_;
+  // The test's child, and the first process of the program's own namespace.
+  pid_t keeper_ = -1;
+  pid_t init_ = -1;
   pid_t pid_ = -1;
+  // The id the program has inside its namespace, which its windows carry.
+  pid_t window_pid_ = -1;
+  std::string namespace_;
   int stdin_fd_ = -1;
   std::optional<int> status_;
   fs::path log_path_;
@@ -192,6 +194,9 @@ class Session {
   // Starts on a picture file already in the working folder, which the program shows
   // at width x height (after its own scaling).
   void start_file(const std::string& name, int width, int height);
+  // Later starts run the program beside `other` (in its PID namespace), so that they
+  // meet what is left there.
+  void run_beside(const Process& other) { beside_ = &other; }
 
   XServer& x() { return *x_; }
   Process& app() { return *app_; }
@@ -244,10 +249,10 @@ class Session {
  private:
   // With E2E_TRACE set, tells how long a wait took.
   static void trace(const char* what, std::chrono::steady_clock::time_point since);
-  InstanceLock lock_;
   TempDir tmp_;
   std::unique_ptr<XServer> x_;
   std::unique_ptr<Process> app_;
+  const Process* beside_ = nullptr;
   unsigned long window_ = 0;
   Rect client_;
   int picture_width_ = 0;

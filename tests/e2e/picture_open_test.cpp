@@ -53,7 +53,6 @@ std::vector<uint8_t> layered_size_bomb() {
 }
 
 struct Refusals : ::testing::Test {
-  InstanceLock lock;
   TempDir tmp;
   XServer x;
 };

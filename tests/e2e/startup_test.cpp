@@ -18,7 +18,6 @@ Picture small_picture() {
 }
 
 struct Startup : ::testing::Test {
-  InstanceLock lock;
   TempDir tmp;
   XServer x;
 
@@ -137,11 +136,11 @@ TEST_F(Startup, ASecondInstanceIsRefusedWhileTheFirstRuns) {
   unsigned long editing = first.wait_window(30, 201);
   ASSERT_NE(editing, 0u) << first.log();
 
-  Process second(x, tessary_exe(), {"pic.bmp"}, second_dir, tmp.path());
+  Process second(x, tessary_exe(), {"pic.bmp"}, second_dir, tmp.path(), "", &first);
   const Picture refused = message_of(second);
   ASSERT_NO_FATAL_FAILURE(end_with_window_key(second));
 
-  Process bare(x, tessary_exe(), {}, second_dir, tmp.path());
+  Process bare(x, tessary_exe(), {}, second_dir, tmp.path(), "", &first);
   EXPECT_NE(message_of(bare), refused) << "the second instance showed the argument message";
   ASSERT_NO_FATAL_FAILURE(end_with_window_key(bare));
 

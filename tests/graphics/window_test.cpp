@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -24,8 +25,8 @@
 #include "drawing/gfx_drawing.h"
 #include "graphics/graph_context.h"
 #include "graphics/graph_wnd.h"
+#include "graphics/message_box.h"
 #include "graphics/window_device.h"
-#include "platform/message_box.h"
 #include "platform/window.h"
 #include "window_display.h"
 
@@ -159,25 +160,22 @@ long cpu_ticks(pid_t pid) {
   return std::atol(fields[11].c_str()) + std::atol(fields[12].c_str());
 }
 
-// Waits, without allocating, until the thread whose id `thread` comes to hold has a
-// child process.
-bool wait_for_child_of_thread(const std::atomic<pid_t>& thread, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  char path[64] = {};
-  while (std::chrono::steady_clock::now() < end) {
-    const pid_t id = thread.load();
-    if (id != 0 && path[0] == '\0') std::snprintf(path, sizeof path, "/proc/self/task/%d/children", static_cast<int>(id));
-    if (path[0] != '\0') {
-      const int fd = open(path, O_RDONLY);
-      char text[32];
-      const ssize_t got = fd >= 0 ? read(fd, text, sizeof text) : -1;
-      if (fd >= 0) close(fd);
-      if (got > 0) return true;
-    }
-    const timespec pause{0, 10'000'000};
-    nanosleep(&pause, nullptr);
-  }
-  return false;
+// The visible top-level window titled `title` (UTF-8), found by the title the window
+// system shows (xdotool reads only the legacy title, which has no CJK); 0 when none.
+unsigned long find_titled(const std::string& title, std::chrono::milliseconds limit) {
+  unsigned long id = 0;
+  test_display::wait_until(
+      [&] {
+        std::istringstream tree(test_display::run("xwininfo -root -children"));
+        for (std::string line; std::getline(tree, line);) {
+          if (line.find("\"" + title + "\"") == std::string::npos) continue;
+          id = std::strtoul(line.c_str() + line.find("0x"), nullptr, 16);
+          return id != 0;
+        }
+        return false;
+      },
+      limit);
+  return id;
 }
 
 class WindowTest : public ::testing::Test {
@@ -551,55 +549,61 @@ TEST_F(WindowTest, MessageWindowShowsItsLineOfText) {
   EXPECT_EQ(child_status(child, 10s), 7);
 }
 
-TEST_F(WindowTest, MessageBoxShowsItsGbkTextsAndReturnsWhenDismissed) {
-  std::atomic<bool> returned{false};
-  std::atomic<pid_t> box_thread{0};
-  std::thread box([&] {
-    box_thread.store(gettid());
-    platform::show_message_box(texts::msg_unreadable_picture, texts::caption_save);
-    returned.store(true);
-  });
-  // SDL shows the box from a forked copy of this process. Until the copy exists this
-  // thread neither runs a command (a pipe of ours would stay open in the copy) nor
-  // allocates: a copy made while the sanitizer's allocator is locked here never gets
-  // to draw its box.
-  if (!wait_for_child_of_thread(box_thread, 10s)) {
-    box.join();
-    FAIL() << "the message box was not shown from a child process (returned: " << returned.load() << ")";
+// The box is a window of the program's own, on the window thread beside the editing
+// window; each way of dismissing it ends the wait, and only that does.
+TEST_F(WindowTest, MessageBoxReturnsOnlyWhenDismissedEachWay) {
+  const unsigned long editing = open(300, 200);
+  const MessageBoxLayout layout = lay_out_message_box(texts::msg_unreadable_picture);
+  const struct {
+    const char* way;
+    std::function<void(unsigned long box, const test_display::Geometry& g)> dismiss;
+  } ways[] = {
+      {"Return", [&](unsigned long box, auto&) { xdotool("windowfocus --sync " + std::to_string(box) + " key Return"); }},
+      {"Space", [&](unsigned long box, auto&) { xdotool("windowfocus --sync " + std::to_string(box) + " key space"); }},
+      {"Escape", [&](unsigned long box, auto&) { xdotool("windowfocus --sync " + std::to_string(box) + " key Escape"); }},
+      {"OK button",
+       [&](unsigned long, const test_display::Geometry& g) {
+         const int x = g.x + (layout.button.left + layout.button.right) / 2;
+         const int y = g.y + (layout.button.top + layout.button.bottom) / 2;
+         xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+       }},
+      {"close box", [&](unsigned long box, auto&) { EXPECT_TRUE(test_display::send_close_request(box)); }},
+  };
+  int spot = 2;
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.way);
+    // A new spot each time: xdotool waits long for a pointer that is already there.
+    ++spot;
+    std::atomic<bool> returned{false};
+    std::thread caller([&] {
+      gfx_message_box(texts::msg_unreadable_picture, texts::caption_save);
+      returned.store(true);
+    });
+    const unsigned long box = find_titled("保存图片", 10s);
+    if (box == 0) {
+      caller.detach();
+      FAIL() << "no message box titled with the save caption appeared";
+    }
+    const test_display::Geometry g = test_display::window_geometry(box);
+    EXPECT_EQ(g.width, layout.width);
+    EXPECT_EQ(g.height, layout.height);
+    // A click beside the button and a key that is none of the three leave it open.
+    xdotool("mousemove --sync " + std::to_string(g.x + spot) + " " + std::to_string(g.y + spot) + " click 1");
+    xdotool("windowfocus --sync " + std::to_string(box) + " key a");
+    test_display::wait_until([] { return false; }, 300ms);
+    EXPECT_FALSE(returned.load());
+    way.dismiss(box, g);
+    EXPECT_TRUE(test_display::wait_until([&] { return returned.load(); }, 10s));
+    if (!returned.load()) test_display::send_close_request(box);
+    caller.join();
+    EXPECT_EQ(find_titled("保存图片", 0ms), 0u) << "the box stayed on screen";
   }
-  // The box is the top-level window whose title is the caption; other top-level
-  // windows may exist while the box is being made.
-  unsigned long id = 0;
-  test_display::wait_until(
-      [&] {
-        std::istringstream tree(test_display::run("xwininfo -root -children"));
-        std::string line;
-        while (std::getline(tree, line)) {
-          const size_t at = line.find("0x");
-          if (at == std::string::npos || line.find("child") != std::string::npos) continue;
-          const unsigned long candidate = std::strtoul(line.c_str() + at, nullptr, 16);
-          if (candidate == 0) continue;
-          const std::string name = test_display::run("xprop -id " + std::to_string(candidate) + " _NET_WM_NAME");
-          if (name.find("\"保存图片\"") != std::string::npos) {
-            id = candidate;
-            return true;
-          }
-        }
-        return false;
-      },
-      30s);
-  if (id == 0) {
-    // Leave no joinable thread behind: the box is still waiting for its OK.
-    box.detach();
-    FAIL() << "no message box titled with the save caption appeared";
-  }
-  test_display::wait_until([] { return false; }, 300ms);
-  test_display::take_screenshot(std::string(TESSARY_BINARY_DIR) + "/message_box.png");
-  EXPECT_FALSE(returned.load());
-  xdotool("windowfocus --sync " + std::to_string(id) + " key Return");
-  EXPECT_TRUE(test_display::wait_until([&] { return returned.load(); }, 10s));
-  if (!returned.load()) xdotool("windowclose " + std::to_string(id));
-  box.join();
+  // The editing window went on being served throughout.
+  gfx_set_fill_color(0x00FF00);
+  gfx_solid_rect(0, 0, 9, 9);
+  gfx_flush();
+  const test_display::Geometry g = test_display::window_geometry(editing);
+  EXPECT_EQ(test_display::take_screenshot().at(g.x + 5, g.y + 5), 0x00FF00u);
 }
 
 }  // namespace

@@ -3,10 +3,15 @@
 
 namespace platform {
 
+#ifdef _WIN32
 // The character that separates folders in a path.
-inline constexpr char path_separator = '/';
+inline constexpr char path_separator = '\\';
 // What the program's own path must end with, upper-cased: the separator and the
 // executable's name.
+inline constexpr char program_name_suffix[] = "\\TESSARY.EXE";
+#else
+inline constexpr char path_separator = '/';
 inline constexpr char program_name_suffix[] = "/TESSARY.EXE";
+#endif
 
 }  // namespace platform

@@ -14,7 +14,8 @@ version=$(sed -n 's/^project(Tessary VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLis
 for arch in i686 x86_64; do
   build="$out/$arch"
   cmake -S "$here" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DTESSARY_BENCH=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -DTESSARY_BENCH=OFF \
+    -DTESSARY_WINEPREFIX="$out/wineprefix" >/dev/null
   cmake --build "$build" -j "$jobs" --target tessary
 
   # Nothing beyond the system's own DLLs.

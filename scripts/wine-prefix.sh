@@ -4,7 +4,7 @@
 # give the Chinese faces and the message box's Tahoma real glyphs. Callers that start
 # at the same time wait for the first one to finish.
 set -eu
-prefix=$1
+prefix=$(realpath -m "$1")
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9

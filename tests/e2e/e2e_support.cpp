@@ -524,6 +524,10 @@ std::vector<unsigned long> XServer::windows_of(pid_t pid) {
 
 Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
                  const fs::path& log_dir, const std::string& display)
+    : Process(x, Program{exe, {}}, args, workdir, log_dir, display) {}
+
+Process::Process(XServer& x, const Program& program, const std::vector<std::string>& args, const fs::path& workdir,
+                 const fs::path& log_dir, const std::string& display)
     : x_(x) {
   static int counter = 0;
   log_path_ = log_dir / ("tessary-" + std::to_string(++counter) + ".log");
@@ -532,9 +536,13 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
     ADD_FAILURE() << "pipe failed";
     return;
   }
+  // Wine's loader becomes the Windows process itself, so the process id is the one
+  // its windows carry.
   std::vector<std::string> argv_text;
-  argv_text.push_back(exe.string());
+  if (program.under_wine()) argv_text.push_back(program.loader.string());
+  argv_text.push_back(program.exe.string());
   argv_text.insert(argv_text.end(), args.begin(), args.end());
+  const std::string prefix = wine_prefix().string();
   pid_ = fork();
   if (pid_ == 0) {
     if (chdir(workdir.c_str()) != 0) _exit(126);
@@ -542,6 +550,11 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
     // Leak reports at exit would turn a clean close into a failed status; leaks are
     // the unit tests' business.
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+    if (program.under_wine()) {
+      setenv("WINEPREFIX", prefix.c_str(), 1);
+      setenv("WINEDEBUG", "-all", 1);
+      setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    }
     int log = open(log_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(pipe_fds[0], 0);
     if (log >= 0) {
@@ -551,7 +564,7 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
     std::vector<char*> argv;
     for (auto& a : argv_text) argv.push_back(a.data());
     argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
+    execv(argv[0], argv.data());
     _exit(127);
   }
   close(pipe_fds[0]);
@@ -631,7 +644,33 @@ std::string save_caption() { return platform::gbk_to_utf8(texts::caption_save); 
 fs::path tessary_exe() { return TESSARY_EXE; }
 fs::path source_dir() { return TESSARY_SOURCE_DIR; }
 
-Session::Session() : x_(std::make_unique<XServer>()) { fs::create_directories(work()); }
+Program linux_build() { return Program{tessary_exe(), {}}; }
+
+Program windows_build(const std::string& arch) {
+  return Program{fs::path(TESSARY_WINDOWS_BUILD) / arch / "Tessary.exe",
+                 arch == "x86_64" ? "/usr/lib/wine/wine64" : "/usr/lib/wine/wine"};
+}
+
+fs::path wine_prefix() { return fs::path(TESSARY_WINDOWS_BUILD) / "wineprefix"; }
+
+namespace {
+void end_wineserver() {
+  run_command("WINEPREFIX=" + shell_quote(wine_prefix().string()) + " wineserver -k >/dev/null 2>&1; WINEPREFIX=" +
+              shell_quote(wine_prefix().string()) + " wineserver -w >/dev/null 2>&1");
+}
+}  // namespace
+
+WineServer::WineServer() {
+  if (!fs::exists(wine_prefix() / "system.reg")) ADD_FAILURE() << "no Wine prefix at " << wine_prefix();
+  end_wineserver();
+}
+
+WineServer::~WineServer() { end_wineserver(); }
+
+Session::Session(Program program) : program_(std::move(program)), x_(std::make_unique<XServer>()) {
+  if (program_.under_wine()) wine_.emplace();
+  fs::create_directories(work());
+}
 
 Session::~Session() {
   if (::testing::Test::HasFailure() && app_) {
@@ -649,7 +688,7 @@ void Session::start(const Picture& picture, const std::string& name, bool logo) 
 
 void Session::start_file(const std::string& name, int width, int height) {
   ASSERT_TRUE(x_->ok());
-  app_ = std::make_unique<Process>(*x_, tessary_exe(), std::vector<std::string>{name}, work(), root());
+  app_ = std::make_unique<Process>(*x_, program_, std::vector<std::string>{name}, work(), root());
   window_ = app_->wait_window(30, 200 + 1);
   ASSERT_NE(window_, 0u) << "the editing window did not appear; exit status "
                          << app_->wait_exit(0).value_or(-1) << "\n"

@@ -74,9 +74,12 @@ TEST_F(SaveResult, NameTakenByAFolderFailsAndKeepsTheNumber) {
 TEST_F(SaveResult, FileNameIsNativeAndTheMessageGbk) {
   std::snprintf(picture_base_name, sizeof picture_base_name, "\xE7\x8C\xAB");  // a cat, in UTF-8
   save_result();
-  EXPECT_TRUE(std::filesystem::is_regular_file("\xE7\x8C\xAB_0.bmp"));
+  // A path from UTF-8 text on every system (a narrow string means the ANSI code page
+  // on Windows).
+  const std::filesystem::path saved(u8"\xE7\x8C\xAB_0.bmp");
+  EXPECT_TRUE(std::filesystem::is_regular_file(saved));
   EXPECT_EQ(save_message, message_for(texts::msg_saved_format, "\xC3\xA8_0.bmp"));  // the same, in GBK
-  std::filesystem::remove("\xE7\x8C\xAB_0.bmp");
+  std::filesystem::remove(saved);
 }
 
 TEST(GbkText, CutsOnlyBetweenCharacters) {

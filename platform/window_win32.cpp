@@ -397,7 +397,10 @@ void NativeWindow::Impl::thread_main() {
   const bool registered = RegisterClassExW(&window_class) != 0;
 
   // The window takes the place of a console that shows, which hides meanwhile.
+  // (A console that does not show, such as a terminal's pseudo console, stays as it is.)
   HWND console = GetConsoleWindow();
+  // The console's Ctrl+C would end the process under the window's feet.
+  if (console != nullptr) SetConsoleCtrlHandler(nullptr, TRUE);
   if (console != nullptr && !IsWindowVisible(console)) console = nullptr;
   int x = CW_USEDEFAULT;
   int y = CW_USEDEFAULT;
@@ -405,8 +408,6 @@ void NativeWindow::Impl::thread_main() {
   if (console != nullptr && GetWindowRect(console, &console_rect)) {
     x = std::max(0L, console_rect.left);
     y = std::max(0L, console_rect.top);
-    // The console's Ctrl+C would end the process under the window's feet.
-    SetConsoleCtrlHandler(nullptr, TRUE);
   } else {
     console = nullptr;
   }

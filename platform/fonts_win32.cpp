@@ -78,7 +78,9 @@ std::wstring installed_family(const std::string& family) {
 std::wstring generic_family(const std::string& generic, const std::string& lang) {
   const BYTE family = generic == "serif" ? FF_ROMAN : generic == "monospace" ? FF_MODERN : FF_SWISS;
   const bool chinese = lang.rfind("zh", 0) == 0;
-  const std::vector<Found> faces = enumerate(L"", chinese ? GB2312_CHARSET : DEFAULT_CHARSET, family);
+  std::vector<Found> faces = enumerate(L"", chinese ? GB2312_CHARSET : DEFAULT_CHARSET, family);
+  // A system without Chinese faces still draws the rest with some face.
+  if (faces.empty() && chinese) faces = enumerate(L"", DEFAULT_CHARSET, family);
   const Found* best = nullptr;
   for (const Found& face : faces) {
     const int rank = (face.wanted_charset ? 2 : 0) + (face.wanted_family ? 1 : 0);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/console.h"
+#include "platform/virtual_keys.h"
 
 namespace platform {
 namespace {
@@ -53,22 +54,6 @@ void wait_on_file(HANDLE input) {
 std::atomic<bool> mode_changed{false};
 DWORD saved_mode = 0;
 
-bool is_lone_modifier(WORD vk) {
-  switch (vk) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_CAPITAL:
-    case VK_NUMLOCK:
-    case VK_SCROLL:
-    case VK_LWIN:
-    case VK_RWIN:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Reads what the console holds; true when a key went down among it.
 bool read_console_key(HANDLE input) {
   INPUT_RECORD records[16];
@@ -77,7 +62,7 @@ bool read_console_key(HANDLE input) {
   for (DWORD i = 0; i < count; ++i) {
     if (records[i].EventType != KEY_EVENT) continue;
     const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
-    if (key.bKeyDown && !is_lone_modifier(key.wVirtualKeyCode)) return true;
+    if (key.bKeyDown && !is_modifier_virtual_key(key.wVirtualKeyCode)) return true;
   }
   return false;
 }

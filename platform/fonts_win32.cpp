@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -18,8 +17,7 @@ namespace {
 
 // ---- finding faces -----------------------------------------------------------
 
-// One memory device context for enumerating and measuring; fonts are selected into
-// it only while a face is asked something.
+// The device context faces are enumerated on; each open face has its own.
 HDC screen_dc() {
   static const HDC dc = CreateCompatibleDC(nullptr);
   return dc;

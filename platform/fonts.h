@@ -1,8 +1,8 @@
 #pragma once
 // Fonts through the platform: installed faces are found by family name, opened at a
 // pixel size and their glyphs rasterised into coverage masks (fontconfig and FreeType
-// on Linux, GDI on Windows). Nothing here knows
-// GBK or the drawing state; callers hand in UTF-8 family names and UTF-32 characters.
+// on Linux, GDI on Windows). Nothing here knows GBK or the drawing state; callers
+// hand in UTF-8 family names and UTF-32 characters.
 // Not thread-safe: all text drawing happens on one thread at a time.
 #include <cstdint>
 #include <memory>

@@ -19,7 +19,7 @@ void picture_base_name_of(const char* path, char (&out)[20]) {
   bool dot_seen = false;
   for (size_t i = length; i > 0; --i) {
     const char c = path[i - 1];
-    if (c == platform::path_separator) {
+    if (platform::is_path_separator(c)) {
       start = i;
       break;
     }

@@ -3,6 +3,8 @@
 // program spells out a user-visible text; conversion to UTF-8 or UTF-32 happens only
 // at the platform edge. The UTF-8 reading of each text follows it in a comment.
 
+#include "drawing/face_names.h"
+
 namespace texts {
 
 inline constexpr char caption_initialising[] = "Vorlane      \xB3\xF5\xCA\xBC\xBB\xAF\xD6\xD0...";  // Vorlane      初始化中...
@@ -19,9 +21,10 @@ inline constexpr char msg_saved_format[] = "\xB3\xC9\xB9\xA6\xB1\xA3\xB4\xE6\xB5
 inline constexpr char msg_save_failed_format[] = "\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s";  // 保存失败：%s
 inline constexpr char caption_save[] = "\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC";  // 保存图片
 
-inline constexpr char font_panel[] = "\xCE\xA2\xC8\xED\xD1\xC5\xBA\xDA";  // 微软雅黑
-inline constexpr char font_message[] = "\xCB\xCE\xCC\xE5";                // 宋体
-inline constexpr char font_system[] = "System";
+// The face names belong to the drawing code, which knows what stands in for them.
+inline constexpr const auto& font_panel = face_names::panel;
+inline constexpr const auto& font_message = face_names::message;
+inline constexpr const auto& font_system = face_names::system;
 
 // Panel row captions, top to bottom, in 25-byte fields.
 inline constexpr char panel_labels[12][25] = {

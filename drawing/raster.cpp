@@ -7,8 +7,6 @@ namespace raster {
 
 namespace {
 
-__extension__ typedef unsigned __int128 Wide;
-
 constexpr uint32_t kRgb = 0x00FFFFFFu;
 
 // The platform's geometric dash patterns, in units of the pen width.
@@ -19,6 +17,35 @@ constexpr uint32_t kDashDotDot[] = {3, 1, 1, 1, 1, 1};
 
 inline void put(uint32_t* pixel, int32_t rop, uint32_t color) {
   *pixel = rop == ROP2_COPY ? color : apply_rop(rop, *pixel, color);
+}
+
+// (2 * a * b + c) divided by d, for lines whose 2 * a * b outgrows 64 bits (far
+// outside the image). 32-bit targets have no 128-bit integer, so the product is
+// built from 32-bit halves and divided one bit at a time. The quotient keeps its
+// low 64 bits.
+void wide_divide(uint64_t a, uint64_t b, uint64_t c, uint64_t d, uint64_t& quotient, uint64_t& remainder) {
+  const uint64_t a_lo = a & 0xFFFFFFFFu, a_hi = a >> 32;
+  const uint64_t b_lo = b & 0xFFFFFFFFu, b_hi = b >> 32;
+  const uint64_t lo_lo = a_lo * b_lo;
+  const uint64_t cross = (lo_lo >> 32) + (a_hi * b_lo & 0xFFFFFFFFu) + (a_lo * b_hi & 0xFFFFFFFFu);
+  uint64_t lo = (cross << 32) | (lo_lo & 0xFFFFFFFFu);
+  uint64_t hi = a_hi * b_hi + (a_hi * b_lo >> 32) + (a_lo * b_hi >> 32) + (cross >> 32);
+  hi = (hi << 1) | (lo >> 63);
+  lo <<= 1;
+  lo += c;
+  if (lo < c) ++hi;
+
+  quotient = 0;
+  remainder = 0;
+  for (int bit = 127; bit >= 0; --bit) {
+    const bool carry = (remainder >> 63) != 0;
+    remainder = (remainder << 1) | ((bit >= 64 ? hi >> (bit - 64) : lo >> bit) & 1);
+    quotient <<= 1;
+    if (carry || remainder >= d) {
+      remainder -= d;
+      quotient |= 1;
+    }
+  }
 }
 
 }  // namespace
@@ -279,9 +306,16 @@ void thin_line(IMAGE& image, const ClipBox& clip, int32_t rop, uint32_t color, i
   uint64_t remainder = major_len;
   // Straight across or down (every outline side) needs no wide division.
   if (minor_len != 0) {
-    const Wide numerator = static_cast<Wide>(2) * static_cast<uint64_t>(first) * minor_len + major_len;
-    offset = static_cast<int64_t>(numerator / denominator);
-    remainder = static_cast<uint64_t>(numerator % denominator);
+    const uint64_t start = static_cast<uint64_t>(first);
+    uint64_t quotient = 0;
+    if (minor_len <= UINT64_MAX / 2 && start <= (UINT64_MAX - major_len) / increment) {
+      const uint64_t numerator = start * increment + major_len;
+      quotient = numerator / denominator;
+      remainder = numerator % denominator;
+    } else {
+      wide_divide(start, minor_len, major_len, denominator, quotient, remainder);
+    }
+    offset = static_cast<int64_t>(quotient);
   }
 
   const int32_t width = image.width;

@@ -6,15 +6,16 @@
 #include <string>
 #include <tuple>
 
-#include "app/texts.h"
+#include "drawing/face_names.h"
 #include "platform/gbk.h"
 
 namespace {
 
 // What stands in for the faces of the Windows desktop the program was made for. The
-// families are tried in order; when none is installed, the generic family among the
-// faces covering Simplified Chinese. Asking fontconfig for the Windows names alone
-// would give a Latin face whose CJK glyphs are all missing-glyph boxes.
+// families are tried in order, the Windows face itself first (Windows has it, and
+// Wine's font replacements go by its name); when none is installed, the generic
+// family among the faces covering Simplified Chinese. Asking fontconfig for the
+// Windows names alone would give a Latin face whose CJK glyphs are all boxes.
 //
 // A stand-in is sized with the proportions of the face it replaces, so a cell height
 // gives the character size the program was laid out with: Microsoft YaHei's cell is
@@ -30,17 +31,17 @@ struct FaceSubstitute {
 
 const std::vector<FaceSubstitute>& substitutes() {
   static const std::vector<FaceSubstitute> table = {
-      {texts::font_panel,
+      {face_names::panel,
        {"Microsoft YaHei", "Noto Sans CJK SC", "Source Han Sans SC", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei",
         "Droid Sans Fallback"},
        "sans-serif",
        {2048, 2167, 536}},
-      {texts::font_message,
+      {face_names::message,
        {"SimSun", "NSimSun", "Noto Serif CJK SC", "Source Han Serif SC", "AR PL UMing CN", "AR PL SungtiL GB",
         "WenQuanYi Zen Hei Sharp", "WenQuanYi Zen Hei", "WenQuanYi Micro Hei"},
        "serif",
        {256, 220, 36}},
-      {texts::font_system, {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}, "sans-serif", {}},
+      {face_names::system, {"System", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei"}, "sans-serif", {}},
   };
   return table;
 }
@@ -54,9 +55,11 @@ const FaceSubstitute* substitute_for(std::string_view gbk_face) {
 
 constexpr const char* kChineseLang = "zh-cn";
 
-// Where characters missing from the chosen face are looked for.
+// Where characters missing from the chosen face are looked for: the Chinese faces of
+// Windows first, then those of Linux desktops.
 platform::FontQuery fallback_query() {
-  return platform::FontQuery{{"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "Noto Sans CJK SC", "Droid Sans Fallback"},
+  return platform::FontQuery{{"Microsoft YaHei", "SimSun", "SimHei", "WenQuanYi Micro Hei", "WenQuanYi Zen Hei",
+                              "Noto Sans CJK SC", "Droid Sans Fallback"},
                              "sans-serif", kChineseLang};
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// Fonts through the platform: fontconfig finds installed font files, FreeType opens
-// them at a pixel size and rasterises glyphs into coverage masks. Nothing here knows
-// GBK or the drawing state; callers hand in UTF-8 family names and UTF-32 characters.
+// Fonts through the platform: installed faces are found by family name, opened at a
+// pixel size and their glyphs rasterised into coverage masks (fontconfig and FreeType
+// on Linux, GDI on Windows). Nothing here knows GBK or the drawing state; callers
+// hand in UTF-8 family names and UTF-32 characters.
 // Not thread-safe: all text drawing happens on one thread at a time.
 #include <cstdint>
 #include <memory>
@@ -10,7 +11,8 @@
 
 namespace platform {
 
-// A font file and the index of the face inside it (collections hold several).
+// A font file and the index of the face inside it (collections hold several). GDI
+// names faces rather than files: on Windows the path is the family name, index 0.
 struct FontFile {
   std::string path;
   int32_t index = 0;

@@ -1,15 +1,46 @@
 #!/bin/sh
 # Draws the panel logo (assets/CORVALIS.jpg, 186 x 80), the sample picture
-# (assets/sample.jpg, 800 x 600) and the desktop icon (assets/tessary.svg and
-# assets/tessary-48.png, -128.png, -256.png) with ImageMagick. The results are kept
-# in the repository; run this only to change them. Arguments choose what to draw
-# (logo, sample, icon); none draws everything.
+# (assets/sample.jpg, 800 x 600), the desktop icon (assets/tessary.svg and
+# assets/tessary-48.png, -128.png, -256.png) and the Windows program's icon
+# (assets/tessary.ico, 16 to 256 pixels) with ImageMagick. The results are kept in
+# the repository; run this only to change them. Arguments choose what to draw (logo,
+# sample, icon, ico); none draws everything (the sample's grain is random, so that
+# changes it).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 out="$here/assets"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-[ $# -gt 0 ] || set -- logo sample icon
+[ $# -gt 0 ] || set -- logo sample icon ico
+
+# Windows icon: the logo's mosaic of blocks with its dash-dot outline around four of them,
+# drawn on the panel's black for each size; the smaller sizes get a thicker outline,
+# and the smallest a solid one, to stay visible.
+ico_size() {
+  size=$1 stroke=$2 dash=$3
+  outline="polyline 89,89 245,89 245,245 89,245 89,89"
+  [ -n "$dash" ] && outline="stroke-dasharray $dash $outline"
+  convert -size 256x256 xc:black \
+    -fill '#1d3557' -draw 'rectangle 14,14 85,85'    -fill '#2a6f97' -draw 'rectangle 92,14 163,85' \
+    -fill '#468faf' -draw 'rectangle 170,14 241,85' \
+    -fill '#2a6f97' -draw 'rectangle 14,92 85,163'   -fill '#e76f51' -draw 'rectangle 92,92 163,163' \
+    -fill '#f4a261' -draw 'rectangle 170,92 241,163' \
+    -fill '#468faf' -draw 'rectangle 14,170 85,241'  -fill '#e76f51' -draw 'rectangle 92,170 163,241' \
+    -fill '#e9c46a' -draw 'rectangle 170,170 241,241' \
+    -fill none -stroke '#ffb703' -strokewidth "$stroke" -draw "$outline" \
+    -resize "${size}x${size}" -depth 8 -type TrueColor "$work/icon-$size.png"
+}
+
+draw_ico() {
+  ico_size 256 7 '27 12 8 12'
+  ico_size 64 12 '40 18 12 18'
+  ico_size 48 16 '48 22 16 22'
+  ico_size 32 20 '60 28 20 28'
+  ico_size 24 24 ''
+  ico_size 16 30 ''
+  convert "$work/icon-256.png" "$work/icon-64.png" "$work/icon-48.png" "$work/icon-32.png" \
+    "$work/icon-24.png" "$work/icon-16.png" "$out/tessary.ico"
+}
 
 draw_logo() {
 # Logo: a small mosaic of blocks with a dash-dot outline around part of it (what a
@@ -95,8 +126,8 @@ draw_icon() {
 
 for part in "$@"; do
   case $part in
-    logo | sample | icon) "draw_$part" ;;
-    *) echo "make-assets: nothing called $part (logo, sample, icon)" >&2; exit 2 ;;
+    logo | sample | icon | ico) "draw_$part" ;;
+    *) echo "make-assets: nothing called $part (logo, sample, icon, ico)" >&2; exit 2 ;;
   esac
 done
 ls -l "$out"

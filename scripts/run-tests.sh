@@ -1,12 +1,22 @@
 #!/bin/sh
-# Builds and runs every test: the whole suite under AddressSanitizer and UBSan, then
-# the window thread and mouse queue tests again under ThreadSanitizer, then each
+# Builds and runs every test: the Windows builds (both architectures) and their unit
+# tests under wine64, then the whole suite under AddressSanitizer and UBSan with the
+# end-to-end tests of the Linux build and of the Windows builds under Wine, then the
+# window thread and mouse queue tests again under ThreadSanitizer, then each
 # libFuzzer target for a minute on its corpus (FUZZ_SECONDS to change that).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 
-"$here/scripts/build.sh" "$here/build-asan" -DTESSARY_SANITIZE=address,undefined -DTESSARY_BENCH=OFF
+# One Wine prefix per run, shared in turn by the Windows unit tests and the Wine
+# end-to-end tests; the first test that needs it makes it.
+rm -rf "$here/build-windows/wineprefix"
+"$here/scripts/build-windows.sh"
+cmake --build "$here/build-windows/x86_64" -j "$jobs"
+ctest --test-dir "$here/build-windows/x86_64" --output-on-failure -j "$jobs"
+
+"$here/scripts/build.sh" "$here/build-asan" -DTESSARY_SANITIZE=address,undefined -DTESSARY_BENCH=OFF \
+  -DTESSARY_WINE_TESTS=ON
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$here/build-asan" --output-on-failure -j "$jobs"
 

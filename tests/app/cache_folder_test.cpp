@@ -103,7 +103,9 @@ TEST_F(CacheFolder, HostileMarkerRemovesNothing) {
   make_full_folder(dir_.work() / "x");
   make_full_folder(dir_.work() / "x" / "abcd.cache");
   make_full_folder(dir_.work() / "a; rm -rf x");
-  fs::create_directory_symlink(victim, dir_.work() / "link.cache");
+  // Wine makes no symbolic links; there the marker can name no link.
+  std::error_code no_links;
+  fs::create_directory_symlink(victim, dir_.work() / "link.cache", no_links);
   write_text_file(dir_.work() / "file.cache", "not a folder");
   const std::string markers[] = {
       "..",
@@ -113,7 +115,10 @@ TEST_F(CacheFolder, HostileMarkerRemovesNothing) {
       "link.cache/",
       "a; rm -rf x",
       "x/abcd.cache",
+      "x\\abcd.cache",
       "./x",
+      ".\\x",
+      "..\\victim",
       "file.cache",
       "zzzzzzzzzzzzzzzzzzzabcd.cache",  // a longer line is not read in pieces
       "\nx",
@@ -129,7 +134,9 @@ TEST_F(CacheFolder, HostileMarkerRemovesNothing) {
     EXPECT_TRUE(fs::exists(dir_.work() / "x" / "A.~tmp")) << marker;
     EXPECT_TRUE(fs::exists(dir_.work() / "x" / "abcd.cache" / "A.~tmp")) << marker;
     EXPECT_TRUE(fs::exists(dir_.work() / "a; rm -rf x" / "A.~tmp")) << marker;
-    EXPECT_TRUE(fs::is_symlink(dir_.work() / "link.cache")) << marker;
+    if (!no_links) {
+      EXPECT_TRUE(fs::is_symlink(dir_.work() / "link.cache")) << marker;
+    }
     EXPECT_TRUE(fs::is_regular_file(dir_.work() / "file.cache")) << marker;
     EXPECT_TRUE(fs::exists(dir_.work() / "abcd.cache.keep" / "A.~tmp")) << marker;
   }

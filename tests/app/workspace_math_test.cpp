@@ -5,6 +5,7 @@
 
 #include "app/base_name.h"
 #include "app/picture_fit.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -34,7 +35,6 @@ TEST(PictureBaseName, FolderAndLastExtensionAreDropped) {
       {"cat.jpg", "cat"},
       {"cat", "cat"},
       {"/home/me/my holiday pic.jpg", "my holiday pic"},
-      {"C:\\pics\\cat.jpg", "C:\\pics\\cat"},  // only '/' separates folders here
       {"/pics/.hidden", ""},
       {"/pics/", ""},
       {"/pics/123456789012345678.jpg", "123456789012345678"},   // 18 bytes kept whole
@@ -53,6 +53,25 @@ TEST(PictureBaseName, FolderAndLastExtensionAreDropped) {
     picture_base_name_of(c.path, base);
     EXPECT_EQ(std::string(base), std::string(c.base)) << c.path;
     EXPECT_EQ(base[19], '\0');
+  }
+}
+
+TEST(PictureBaseName, BackslashesSeparateFoldersOnWindowsOnly) {
+  const bool windows = platform::path_separator == '\\';
+  const struct {
+    const char* path;
+    const char* base_on_windows;
+    const char* base_elsewhere;
+  } cases[] = {
+      {"C:\\pics\\cat.jpg", "cat", "C:\\pics\\cat"},
+      {"C:\\\xE5\x9B\xBE\xE7\x89\x87\\my cat.jpg", "my cat", "C:\\\xE5\x9B\xBE\xE7\x89\x87\\my cat"},  // C:\图片\my cat.jpg
+      {"Z:\\tmp/run\\pic.bmp", "pic", "run\\pic"},
+      {"C:\\pics.d\\cat", "cat", "C:\\pics"},
+  };
+  for (const auto& c : cases) {
+    char base[20];
+    picture_base_name_of(c.path, base);
+    EXPECT_EQ(std::string(base), std::string(windows ? c.base_on_windows : c.base_elsewhere)) << c.path;
   }
 }
 

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "drawing/raster.h"
 #include "pixel_grid.h"
 
 namespace {
@@ -276,6 +277,37 @@ TEST(Clipping, HugeCoordinatesStayQuick) {
   t.device().frame_ellipse(INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2);
   t.device().solid_circle(0, 0, INT32_MAX);
   EXPECT_EQ(lit(t.image).size(), 200u);
+}
+
+// Lines starting about 10^12 pixels away: the start offset 2 * first * minor no longer
+// fits 64 bits. Slopes p/q with K a multiple of q put the ideal line through exact
+// points, so every pixel in view is known: y = round(x * p / q), halves rounded away
+// from the start point.
+TEST(Clipping, FarAwayStartsKeepTheExactSlope) {
+  constexpr int64_t K = 1'000'000'000'000;
+  struct Slope {
+    int64_t p, q;
+    bool backwards;
+  };
+  for (const Slope s : {Slope{1, 2, false}, Slope{1, 3, false}, Slope{2, 5, false}, Slope{1, 2, true},
+                        Slope{2, 5, true}, Slope{5, 7, true}}) {
+    Target t(24, 24);
+    const raster::ClipBox clip = raster::clip_box(t.image);
+    const int64_t x1 = -s.q * K, y1 = -s.p * K, x2 = s.q * K, y2 = s.p * K;
+    if (s.backwards) {
+      raster::thin_line(t.image, clip, ROP2_COPY, 0xFFFFFF, x2, y2, x1, y1, nullptr);
+    } else {
+      raster::thin_line(t.image, clip, ROP2_COPY, 0xFFFFFF, x1, y1, x2, y2, nullptr);
+    }
+    PixelSet expected;
+    for (int64_t x = 0; x < 24; ++x) {
+      // Twice the exact minor position, 2xp/q, rounded with ties away from the start.
+      const int64_t twice = 2 * x * s.p;
+      const int64_t y = s.backwards ? (twice + s.q - 1) / (2 * s.q) : (twice + s.q) / (2 * s.q);
+      expected.insert({static_cast<int32_t>(x), static_cast<int32_t>(y)});
+    }
+    EXPECT_EQ(lit(t.image), expected) << s.p << "/" << s.q << (s.backwards ? " backwards" : "") << picture(t.image);
+  }
 }
 
 TEST(Clipping, ClipRectangleLimitsLines) {

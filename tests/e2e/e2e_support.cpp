@@ -604,6 +604,10 @@ pid_t inner_pid(pid_t pid) {
 
 Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
                  const fs::path& log_dir, const std::string& display, const Process* beside)
+    : Process(x, Program{exe, {}}, args, workdir, log_dir, display, beside) {}
+
+Process::Process(XServer& x, const Program& program, const std::vector<std::string>& args, const fs::path& workdir,
+                 const fs::path& log_dir, const std::string& display, const Process* beside)
     : x_(x) {
   static int counter = 0;
   log_path_ = log_dir / ("tessary-" + std::to_string(++counter) + ".log");
@@ -614,14 +618,22 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
     return;
   }
   Launch l;
-  l.exe = exe.string();
+  // Wine's loader becomes the Windows process itself, so the process id is the one
+  // its windows carry.
+  l.exe = program.under_wine() ? program.loader.string() : program.exe.string();
   l.workdir = workdir.string();
   l.log_path = log_path_.string();
-  l.argv_text.push_back(exe.string());
+  if (program.under_wine()) l.argv_text.push_back(program.loader.string());
+  l.argv_text.push_back(program.exe.string());
   l.argv_text.insert(l.argv_text.end(), args.begin(), args.end());
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
     if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("ASAN_OPTIONS=", 0) != 0) l.env_text.push_back(entry);
+  }
+  if (program.under_wine()) {
+    l.env_text.push_back("WINEPREFIX=" + wine_prefix().string());
+    l.env_text.push_back("WINEDEBUG=-all");
+    l.env_text.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
   }
   l.env_text.push_back("DISPLAY=" + (display.empty() ? x.name() : display));
   // Leak reports at exit would turn a clean close into a failed status; leaks are
@@ -640,7 +652,10 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
   // namespace of its own and sees no other test's program, nor any instance running
   // elsewhere on the machine. A program started `beside` another joins that one's
   // namespace instead, and meets it there.
-  if (beside == nullptr) {
+  if (program.under_wine()) {
+    keeper_ = fork();
+    if (keeper_ == 0) keep_program(l, false);
+  } else if (beside == nullptr) {
     keeper_ = fork();
     if (keeper_ == 0) start_namespace(l);
   } else {
@@ -662,8 +677,9 @@ Process::Process(XServer& x, const fs::path& exe, const std::vector<std::string>
   char ready = 0;
   if (keeper_ > 0 && read(ready_fds[0], &ready, 1) == 1) {
     // The program is the only child of the process that started it.
-    init_ = beside == nullptr ? first_child(keeper_) : -1;
-    pid_ = first_child(beside == nullptr ? init_ : keeper_);
+    const bool own_namespace = beside == nullptr && !program.under_wine();
+    init_ = own_namespace ? first_child(keeper_) : -1;
+    pid_ = first_child(own_namespace ? init_ : keeper_);
   } else if (keeper_ > 0) {
     ADD_FAILURE() << "the program could not be started in a PID namespace of its own (exit status "
                   << wait_exit(5).value_or(-1) << "); the end-to-end tests need root";
@@ -769,7 +785,33 @@ std::string save_caption() { return platform::gbk_to_utf8(texts::caption_save); 
 fs::path tessary_exe() { return TESSARY_EXE; }
 fs::path source_dir() { return TESSARY_SOURCE_DIR; }
 
-Session::Session() : x_(std::make_unique<XServer>()) { fs::create_directories(work()); }
+Program linux_build() { return Program{tessary_exe(), {}}; }
+
+Program windows_build(const std::string& arch) {
+  return Program{fs::path(TESSARY_WINDOWS_BUILD) / arch / "Tessary.exe",
+                 arch == "x86_64" ? "/usr/lib/wine/wine64" : "/usr/lib/wine/wine"};
+}
+
+fs::path wine_prefix() { return fs::path(TESSARY_WINDOWS_BUILD) / "wineprefix"; }
+
+namespace {
+void end_wineserver() {
+  run_command("WINEPREFIX=" + shell_quote(wine_prefix().string()) + " wineserver -k >/dev/null 2>&1; WINEPREFIX=" +
+              shell_quote(wine_prefix().string()) + " wineserver -w >/dev/null 2>&1");
+}
+}  // namespace
+
+WineServer::WineServer() {
+  if (!fs::exists(wine_prefix() / "system.reg")) ADD_FAILURE() << "no Wine prefix at " << wine_prefix();
+  end_wineserver();
+}
+
+WineServer::~WineServer() { end_wineserver(); }
+
+Session::Session(Program program) : program_(std::move(program)), x_(std::make_unique<XServer>()) {
+  if (program_.under_wine()) wine_.emplace();
+  fs::create_directories(work());
+}
 
 Session::~Session() {
   if (::testing::Test::HasFailure() && app_) {
@@ -787,7 +829,7 @@ void Session::start(const Picture& picture, const std::string& name, bool logo) 
 
 void Session::start_file(const std::string& name, int width, int height) {
   ASSERT_TRUE(x_->ok());
-  app_ = std::make_unique<Process>(*x_, tessary_exe(), std::vector<std::string>{name}, work(), root(), "", beside_);
+  app_ = std::make_unique<Process>(*x_, program_, std::vector<std::string>{name}, work(), root(), "", beside_);
   window_ = app_->wait_window(30, 200 + 1);
   ASSERT_NE(window_, 0u) << "the editing window did not appear; exit status "
                          << app_->wait_exit(0).value_or(-1) << "\n"

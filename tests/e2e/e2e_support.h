@@ -127,6 +127,34 @@ class XServer {
   std::string name_;
 };
 
+// A build of the program and how to start it: the Linux build directly, a Windows
+// build through Wine's loader for its architecture, in the Wine prefix that
+// `wine_prefix()` names.
+struct Program {
+  fs::path exe;
+  fs::path loader;  // empty for the Linux build
+  bool under_wine() const { return !loader.empty(); }
+  // The same build with its program file elsewhere (a copy under another name).
+  Program with_exe(const fs::path& other) const { return Program{other, loader}; }
+};
+Program linux_build();
+// arch is "x86_64" (run by wine64) or "i686" (run by the 32-bit loader).
+Program windows_build(const std::string& arch);
+// The Wine prefix the tests of the Windows builds share, made by
+// scripts/wine-prefix.sh before they run.
+fs::path wine_prefix();
+
+// The prefix's wineserver with every process in it, ended when this is made (left
+// over from an earlier test) and when it goes: each test starts with a fresh server,
+// so no key or modifier state and no window of an earlier one carries over.
+class WineServer {
+ public:
+  WineServer();
+  ~WineServer();
+  WineServer(const WineServer&) = delete;
+  WineServer& operator=(const WineServer&) = delete;
+};
+
 // One run of Tessary.exe: started with the given arguments in `workdir`, standard
 // input from a pipe this object holds, output into `log_dir`. Killed and reaped when
 // destroyed if still running.
@@ -141,6 +169,10 @@ class Process {
  public:
   // `display` replaces the server's own display name when not empty.
   Process(XServer& x, const fs::path& exe, const std::vector<std::string>& args, const fs::path& workdir,
+          const fs::path& log_dir, const std::string& display = "", const Process* beside = nullptr);
+  // A Windows build runs under Wine without a namespace of its own: its private Wine
+  // prefix already keeps it from seeing any other Tessary.exe.
+  Process(XServer& x, const Program& program, const std::vector<std::string>& args, const fs::path& workdir,
           const fs::path& log_dir, const std::string& display = "", const Process* beside = nullptr);
   ~Process();
   Process(const Process&) = delete;
@@ -185,7 +217,7 @@ fs::path source_dir();
 // directory, Tessary on a picture written there, and input in client coordinates.
 class Session {
  public:
-  Session();
+  explicit Session(Program program = linux_build());
   ~Session();
   // Writes `picture` as work/<name> (BMP) and starts the program on it; with `logo`
   // the working folder also holds the panel logo. Fails the test when the editing
@@ -249,6 +281,8 @@ class Session {
  private:
   // With E2E_TRACE set, tells how long a wait took.
   static void trace(const char* what, std::chrono::steady_clock::time_point since);
+  Program program_;
+  std::optional<WineServer> wine_;
   TempDir tmp_;
   std::unique_ptr<XServer> x_;
   std::unique_ptr<Process> app_;

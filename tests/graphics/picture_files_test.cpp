@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,9 +12,11 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graphics/graph_context.h"
+
 
 namespace fs = std::filesystem;
 
@@ -58,6 +62,47 @@ int channel_distance(uint32_t a, uint32_t b) {
   return worst;
 }
 
+// Runs ImageMagick's convert with `arguments` (each already in double quotes where
+// needed) to write `output`; 0 when it did. Under Wine, the host's convert runs as a
+// Unix program (file names as the host sees them, see host_path) that Wine starts
+// without waiting for it, so its file is awaited until its size stays put.
+int run_convert(const std::string& arguments, const std::string& output) {
+#ifdef _WIN32
+  std::error_code ignored;
+  fs::remove(output, ignored);
+  const std::string command = "start /unix /usr/bin/env convert " + arguments;
+  if (std::system(command.c_str()) != 0) return 1;
+  std::uintmax_t last = 0;
+  for (int tries = 0; tries < 200; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const std::uintmax_t size = fs::file_size(output, ignored);
+    if (!ignored && size > 0 && size == last) return 0;
+    last = ignored ? 0 : size;
+  }
+  return 1;
+#else
+  (void)output;
+  const std::string command = "convert " + arguments + " >/dev/null 2>&1";
+  return std::system(command.c_str());
+#endif
+}
+
+// A file's path for the host's convert: the same path on Linux; under Wine, where
+// the tests' files lie on drive C: of the prefix (or on Z:, the host's root), the path
+// the host sees.
+std::string host_path(const std::string& path) {
+#ifdef _WIN32
+  const char* prefix = std::getenv("WINEPREFIX");
+  std::string rest = path.size() > 3 ? path.substr(3) : std::string();
+  std::replace(rest.begin(), rest.end(), '\\', '/');
+  const char drive = char(std::toupper(static_cast<unsigned char>(path.empty() ? ' ' : path[0])));
+  if (path.compare(1, 2, ":\\") != 0 || (drive == 'C' && !prefix)) return path;
+  return drive == 'Z' ? "/" + rest : std::string(prefix) + "/drive_c/" + rest;
+#else
+  return path;
+#endif
+}
+
 class PictureFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,8 +120,9 @@ class PictureFiles : public ::testing::Test {
     const std::string bmp = path(name + ".source.bmp");
     EXPECT_TRUE(gfx_save_picture(bmp.c_str(), &image));
     const std::string out = path(name);
-    const std::string command = "convert '" + bmp + "' '" + prefix + out + "' >/dev/null 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << "ImageMagick's convert is needed: " << command;
+    std::string arguments = "\"";
+    arguments += host_path(bmp) + "\" \"" + prefix + host_path(out) + "\"";
+    EXPECT_EQ(run_convert(arguments, out), 0) << "ImageMagick's convert is needed: " << arguments;
     return out;
   }
 
@@ -304,10 +350,10 @@ TEST_F(PictureFiles, LargePictureLoadsWholeThenScaledDown) {
 
 TEST_F(PictureFiles, TransparentPixelsKeepWhatIsBelow) {
   const std::string file = path("alpha.png");
-  const std::string command =
-      "convert -size 3x1 xc:none -fill '#FF0000' -draw 'point 0,0' -fill 'rgba(0,0,255,0.5)' -draw 'point 1,0' "
-      "'PNG32:" + file + "' >/dev/null 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_EQ(run_convert("-size 3x1 xc:none -fill \"#FF0000\" -draw \"point 0,0\" -fill \"rgba(0,0,255,0.5)\" "
+                        "-draw \"point 1,0\" \"PNG32:" + host_path(file) + "\"",
+                        file),
+            0);
   IMAGE image(3, 1);
   std::fill_n(image.pixels, 3, 0x00FF00u);
   gfx_load_picture(&image, file.c_str(), 0, 0, false);

@@ -7,7 +7,11 @@
 #include <filesystem>
 #include <string>
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include "app/editing_state.h"
 #include "app/workspace.h"
@@ -29,9 +33,15 @@ inline void leave_scratch_folder() {
 }
 
 inline void enter_scratch_folder(const char* name) {
+#ifdef _WIN32
+  const int pid = _getpid();
+#else
+  // Without a display no message box waits for a click.
   unsetenv("DISPLAY");
+  const int pid = getpid();
+#endif
   if (!scratch_folder.empty()) return;
-  scratch_folder = std::filesystem::temp_directory_path() / (std::string(name) + "_" + std::to_string(getpid()));
+  scratch_folder = std::filesystem::temp_directory_path() / (std::string(name) + "_" + std::to_string(pid));
   std::filesystem::remove_all(scratch_folder);
   std::filesystem::create_directories(scratch_folder);
   std::filesystem::current_path(scratch_folder);

@@ -118,11 +118,15 @@ TEST_F(SaveResult, PngIsTransparentExactlyWhereDeleted) {
 TEST_F(SaveResult, FileNameIsNativeAndTheMessageGbk) {
   std::snprintf(picture_base_name, sizeof picture_base_name, "\xE7\x8C\xAB");  // a cat, in UTF-8
   save_result();
-  EXPECT_TRUE(std::filesystem::is_regular_file("\xE7\x8C\xAB_0.bmp"));
-  EXPECT_TRUE(std::filesystem::is_regular_file("\xE7\x8C\xAB_0.png"));
-  std::filesystem::remove("\xE7\x8C\xAB_0.png");
+  // Paths from UTF-8 text on every system (a narrow string means the ANSI code page
+  // on Windows).
+  const std::filesystem::path saved(u8"\xE7\x8C\xAB_0.bmp");
+  const std::filesystem::path cutout(u8"\xE7\x8C\xAB_0.png");
+  EXPECT_TRUE(std::filesystem::is_regular_file(saved));
+  EXPECT_TRUE(std::filesystem::is_regular_file(cutout));
+  std::filesystem::remove(cutout);
   EXPECT_EQ(save_message, message_for(texts::msg_saved_format, "\xC3\xA8_0.bmp"));  // the same, in GBK
-  std::filesystem::remove("\xE7\x8C\xAB_0.bmp");
+  std::filesystem::remove(saved);
 }
 
 TEST(GbkText, CutsOnlyBetweenCharacters) {

@@ -46,6 +46,9 @@ std::vector<BlockPos> list_of(const BlockPos* list, int32_t count) { return {lis
 
 std::string describe(const std::vector<BlockPos>& list) {
   std::string out;
-  for (const BlockPos& b : list) out += "(" + std::to_string(b.col) + "," + std::to_string(b.row) + ")";
+  for (const BlockPos& b : list) {
+    out += '(';
+    out += std::to_string(b.col) + "," + std::to_string(b.row) + ")";
+  }
   return out;
 }

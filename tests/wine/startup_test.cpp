@@ -1,0 +1,140 @@
+// Start-up refusals of the Windows build under Wine: each in its 200 x 30 window
+// with its own message, ended by a key typed into the window with status 0.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+Picture small_picture() {
+  Picture p(64, 48, rgb(90, 30, 160));
+  p.fill(10, 10, 40, 30, rgb(250, 200, 20));
+  return p;
+}
+
+struct WineStartup : ::testing::Test {
+  WineServer wine;
+  TempDir tmp;
+  XServer x;
+  const Program program = windows_build("x86_64");
+
+  fs::path folder(const std::string& name) {
+    fs::path p = tmp.path() / name;
+    fs::create_directories(p);
+    return p;
+  }
+
+  // Waits for the refusal's 200 x 30 window and returns what it shows once drawn.
+  Picture message_of(Process& p) {
+    unsigned long window = p.wait_window(40);
+    if (window == 0) {
+      ADD_FAILURE() << "no message window; exit status " << p.wait_exit(0).value_or(-1) << "\n" << p.log();
+      return {};
+    }
+    auto rect = x.client_rect(window);
+    EXPECT_TRUE(rect.has_value());
+    if (!rect) return {};
+    EXPECT_EQ(rect->width, 200);
+    EXPECT_EQ(rect->height, 30);
+    Picture last;
+    for (int i = 0; i < 40; ++i) {
+      Picture now = x.screenshot(*rect);
+      if (now == last && !now.pixels.empty()) break;
+      last = now;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    int lit = 0;
+    for (uint32_t v : last.pixels) lit += v != BLACK;
+    EXPECT_GT(lit, 30) << "the message window shows no text";
+    return last;
+  }
+
+  // A key typed into the focused message window ends the program with status 0.
+  void end_with_window_key(Process& p) {
+    unsigned long window = p.wait_window(5);
+    ASSERT_NE(window, 0u);
+    const std::string focus_and_type = "windowfocus --sync " + std::to_string(window) + " key space";
+    x.xdotool(focus_and_type);
+    auto status = p.wait_exit(3);
+    if (!status) {
+      x.xdotool(focus_and_type);
+      status = p.wait_exit(15);
+    }
+    ASSERT_TRUE(status.has_value()) << "a key in the message window did not end the program";
+    EXPECT_EQ(*status, 0) << "program output:\n" << p.log();
+  }
+};
+
+TEST_F(WineStartup, AWronglyNamedProgramIsRefusedBeforeTheArgumentsAreLookedAt) {
+  ASSERT_TRUE(x.ok());
+  fs::path work = folder("w");
+  ASSERT_TRUE(write_bmp(work / "pic.bmp", small_picture()));
+  const fs::path other = tmp.path() / "Other.exe";
+  fs::copy_file(program.exe, other);
+  Process wrong_name(x, program.with_exe(other), {"pic.bmp"}, work, tmp.path());
+  const Picture name_message = message_of(wrong_name);
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(wrong_name));
+  Process wrong_bare(x, program.with_exe(other), {}, work, tmp.path());
+  EXPECT_EQ(message_of(wrong_bare), name_message);
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(wrong_bare));
+
+  Process bare(x, program, {}, work, tmp.path());
+  EXPECT_NE(message_of(bare), name_message) << "the right name gave the name message";
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(bare));
+}
+
+TEST_F(WineStartup, NoArgumentOrTwoAreRefused) {
+  ASSERT_TRUE(x.ok());
+  fs::path work = folder("w");
+  ASSERT_TRUE(write_bmp(work / "pic.bmp", small_picture()));
+  Process bare(x, program, {}, work, tmp.path());
+  const Picture argument_message = message_of(bare);
+  EXPECT_FALSE(bare.wait_exit(1).has_value()) << "the program did not wait for a key";
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(bare));
+  Process two(x, program, {"pic.bmp", "pic.bmp"}, work, tmp.path());
+  EXPECT_EQ(message_of(two), argument_message) << "two arguments";
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(two));
+}
+
+TEST_F(WineStartup, AnUnreadablePictureIsRefused) {
+  ASSERT_TRUE(x.ok());
+  fs::path work = folder("w");
+  {
+    std::FILE* f = std::fopen((work / "broken.jpg").c_str(), "wb");
+    std::fputs("this is no picture at all", f);
+    std::fclose(f);
+  }
+  Process broken(x, program, {"broken.jpg"}, work, tmp.path());
+  const Picture unreadable = message_of(broken);
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(broken));
+  Process bare(x, program, {}, work, tmp.path());
+  EXPECT_NE(message_of(bare), unreadable) << "the unreadable picture gave the argument message";
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(bare));
+}
+
+TEST_F(WineStartup, ASecondInstanceIsRefusedWhileTheFirstRuns) {
+  ASSERT_TRUE(x.ok());
+  fs::path first_dir = folder("first"), second_dir = folder("second");
+  ASSERT_TRUE(write_bmp(first_dir / "pic.bmp", small_picture()));
+  ASSERT_TRUE(write_bmp(second_dir / "pic.bmp", small_picture()));
+  Process first(x, program, {"pic.bmp"}, first_dir, tmp.path());
+  unsigned long editing = first.wait_window(40, 201);
+  ASSERT_NE(editing, 0u) << first.log();
+  Process second(x, program, {"pic.bmp"}, second_dir, tmp.path());
+  const Picture refused = message_of(second);
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(second));
+  Process bare(x, program, {}, second_dir, tmp.path());
+  EXPECT_NE(message_of(bare), refused) << "the second instance showed the argument message";
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(bare));
+  EXPECT_TRUE(first.running()) << "the first instance ended";
+  EXPECT_TRUE(x.window_viewable(editing));
+  EXPECT_FALSE(fs::exists(second_dir / "DontDeleteMe")) << "the refused instance prepared a cache folder";
+}
+
+}  // namespace
+}  // namespace e2e

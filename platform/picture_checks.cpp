@@ -45,12 +45,22 @@ bool jpeg_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& heigh
 
 // The PNG reader takes a short read for data and would walk stale bytes, so a PNG
 // whose chunks run past the end of the file, or that has no end chunk, is refused.
+// So is one whose compressed data deflate could not expand to the rows its header
+// declares (at most 1032 bytes out for one in): the reader would allocate them first.
 bool png_complete(const uint8_t* bytes, size_t size) {
+  if (size < 33) return false;
+  static constexpr uint8_t channels[7] = {1, 0, 3, 1, 2, 0, 4};
+  const uint32_t colour_type = bytes[25];
+  const uint64_t bits = uint64_t{bytes[24]} * (colour_type < 7 ? channels[colour_type] : 0);
+  const uint64_t row_bytes = (uint64_t{read_be32(bytes + 16)} * bits + 7) / 8;
+  const uint64_t picture_bytes = row_bytes * read_be32(bytes + 20);
+  uint64_t data = 0;
   size_t at = 8;
   while (at + 12 <= size) {
     const uint64_t length = read_be32(bytes + at);
     if (length > size - at - 12) return false;
-    if (std::memcmp(bytes + at + 4, "IEND", 4) == 0) return true;
+    if (std::memcmp(bytes + at + 4, "IDAT", 4) == 0) data += length;
+    if (std::memcmp(bytes + at + 4, "IEND", 4) == 0) return bits != 0 && picture_bytes / 1032 <= data;
     at += 12 + static_cast<size_t>(length);
   }
   return false;
@@ -134,6 +144,23 @@ bool bmp_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height
   width = static_cast<int32_t>(w);
   height = static_cast<int32_t>(h);
   return true;
+}
+
+// The BMP readers allocate the whole picture before reading its rows, so an
+// uncompressed BMP must hold every row its header declares; a run-length coded one
+// at least a byte for each 255 pixels.
+bool bmp_complete(const uint8_t* bytes, size_t size) {
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!bmp_size(bytes, size, width, height)) return false;
+  const uint32_t header = read_le32(bytes + 14);
+  const uint32_t bits = header == 12 ? read_le16(bytes + 24) : size >= 30 ? read_le16(bytes + 28) : 0;
+  const uint32_t compression = header >= 40 && size >= 34 ? read_le32(bytes + 30) : 0;
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  if (compression == 1 || compression == 2) return pixels / 255 <= size;
+  const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
+  const uint64_t offset = read_le32(bytes + 10);
+  return bits != 0 && offset <= size && stride * uint64_t(height) <= size - offset;
 }
 
 // The canvas of a WebP: from the extended header, or from the single lossy or
@@ -251,6 +278,7 @@ bool looks_complete(const uint8_t* bytes, size_t size) {
   if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) return jpeg_complete(bytes, size);
   if (size >= 6 && (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0))
     return gif_complete(bytes, size);
+  if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return bmp_complete(bytes, size);
   return true;
 }
 

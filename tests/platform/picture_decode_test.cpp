@@ -255,6 +255,10 @@ TEST(PictureDecode, RefusesWhatIsNoWholePictureOrTooLarge) {
   // Beyond the longest side a picture may have.
   Bytes huge_png = png_header(65536, 2, 2);
   png_chunk(huge_png, "IEND", {});
+  // 60000 x 60000 whose few bytes of data could never inflate to its rows.
+  Bytes bomb_png = png_header(60000, 60000, 2);
+  png_chunk(bomb_png, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+  png_chunk(bomb_png, "IEND", {});
   const Bytes whole_png = png(false, nullptr);
   const Bytes whole_gif = gif();
   struct Case {
@@ -266,6 +270,7 @@ TEST(PictureDecode, RefusesWhatIsNoWholePictureOrTooLarge) {
       {"text", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}},
       {"huge BMP", huge_bmp},
       {"huge PNG", huge_png},
+      {"PNG bomb", bomb_png},
       {"PNG cut in its data", Bytes(whole_png.begin(), whole_png.begin() + whole_png.size() / 2)},
       {"PNG without its end", Bytes(whole_png.begin(), whole_png.end() - 12)},
       {"GIF cut in its data", Bytes(whole_gif.begin(), whole_gif.end() - 6)},

@@ -283,4 +283,71 @@ TEST(PictureDecode, RefusesWhatIsNoWholePictureOrTooLarge) {
   }
 }
 
+// The sizes of WebP (each bitstream kind) and TIFF (either byte order, short or long
+// fields) come from the header bytes alone.
+Bytes riff_webp(const char* kind, const Bytes& data) {
+  Bytes b = {'R', 'I', 'F', 'F'};
+  le32(b, static_cast<uint32_t>(12 + data.size()));
+  b.insert(b.end(), {'W', 'E', 'B', 'P'});
+  b.insert(b.end(), kind, kind + 4);
+  le32(b, static_cast<uint32_t>(data.size()));
+  b.insert(b.end(), data.begin(), data.end());
+  b.resize(b.size() + 16, 0);
+  return b;
+}
+
+Bytes tiff(bool big_endian, uint16_t width_type, uint32_t width, uint32_t height) {
+  auto u16 = [&](Bytes& b, uint32_t v) {
+    if (big_endian) b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)});
+    else le16(b, v);
+  };
+  auto u32 = [&](Bytes& b, uint32_t v) {
+    if (big_endian) be32(b, v);
+    else le32(b, v);
+  };
+  Bytes b = big_endian ? Bytes{'M', 'M', 0, '*'} : Bytes{'I', 'I', '*', 0};
+  u32(b, 8);
+  u16(b, 2);
+  u16(b, 256), u16(b, width_type), u32(b, 1);
+  if (width_type == 3) u16(b, width), u16(b, 0);
+  else u32(b, width);
+  u16(b, 257), u16(b, 4), u32(b, 1), u32(b, height);
+  u32(b, 0);
+  return b;
+}
+
+TEST(PictureDecode, WebpAndTiffSizesFromTheirHeaders) {
+  const uint32_t lossless_bits = (1234 - 1) | ((567 - 1) << 14);
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    int32_t width, height;
+  };
+  const Case cases[] = {
+      {"lossy WebP", riff_webp("VP8 ", {0x10, 0x02, 0x00, 0x9D, 0x01, 0x2A, 0xD2, 0x04, 0x37, 0x02}), 1234, 567},
+      {"lossless WebP",
+       riff_webp("VP8L", {0x2F, uint8_t(lossless_bits), uint8_t(lossless_bits >> 8), uint8_t(lossless_bits >> 16),
+                          uint8_t(lossless_bits >> 24)}),
+       1234, 567},
+      {"extended WebP", riff_webp("VP8X", {0x10, 0, 0, 0, 0xFE, 0xFF, 0x00, 0x01, 0x00, 0x00}), 65535, 2},
+      {"extended WebP one wider than allowed", riff_webp("VP8X", {0x10, 0, 0, 0, 0xFF, 0xFF, 0x00, 0x01, 0x00, 0x00}),
+       65536, 2},
+      {"TIFF one higher than allowed", tiff(false, 3, 300, 65536), 300, 65536},
+      {"little-endian TIFF, long width", tiff(false, 4, 300, 200), 300, 200},
+      {"big-endian TIFF", tiff(true, 3, 4000, 3000), 4000, 3000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int32_t width = -1, height = -1;
+    const bool read = platform::read_picture_size(c.bytes.data(), c.bytes.size(), width, height);
+    // A side beyond the longest allowed refuses the whole header.
+    const bool allowed = c.width <= platform::MAX_PICTURE_SIDE && c.height <= platform::MAX_PICTURE_SIDE;
+    EXPECT_EQ(read, allowed);
+    if (allowed) {
+      EXPECT_EQ(width, c.width);
+      EXPECT_EQ(height, c.height);
+    }
+  }
+}
+
 }  // namespace

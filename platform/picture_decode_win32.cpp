@@ -1,25 +1,40 @@
-// Picture decoding through the Windows Imaging Component: JPEG, PNG, GIF, BMP, TIFF
-// and whatever codecs the system has.
+// Picture decoding through the Windows Imaging Component, streamed into the sink a
+// band of rows at a time; JPEGs scaled inside the codec where it can.
 #include <windows.h>
 #include <wincodec.h>
 
 #include <climits>
-#include <new>
 
 #include "platform/picture_checks.h"
 #include "platform/picture_decode.h"
 #include "platform/wic_win32.h"
 
 namespace platform {
+namespace {
 
-bool decode_picture(const uint8_t* bytes, size_t size, DecodedPicture& out) {
-  out = DecodedPicture{};
-  if (bytes == nullptr || size == 0 || size > static_cast<size_t>(INT_MAX)) return false;
-  if (!looks_complete(bytes, size)) return false;
-  int64_t declared_width = 0;
-  int64_t declared_height = 0;
-  if (declared_size(bytes, size, declared_width, declared_height) && too_many_pixels(declared_width, declared_height))
-    return false;
+// A GIF frame's place on the canvas its header declares; 0 where not given.
+int32_t frame_offset(IWICBitmapFrameDecode* frame, const wchar_t* name) {
+  wic::Com<IWICMetadataQueryReader> reader;
+  if (FAILED(frame->GetMetadataQueryReader(reader.put()))) return 0;
+  PROPVARIANT value;
+  PropVariantInit(&value);
+  int32_t offset = 0;
+  if (SUCCEEDED(reader->GetMetadataByName(name, &value)) && value.vt == VT_UI2) offset = value.uiVal;
+  PropVariantClear(&value);
+  return offset;
+}
+
+bool is_gif(const uint8_t* bytes) { return bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F'; }
+bool is_jpeg(const uint8_t* bytes) { return bytes[0] == 0xFF && bytes[1] == 0xD8; }
+
+}  // namespace
+
+bool decode_picture(const uint8_t* bytes, size_t size, int32_t min_width, int32_t min_height, PictureSink& sink) {
+  // Only the formats we read reach WIC, and only with a size checked beforehand.
+  int32_t width = 0;
+  int32_t height = 0;
+  if (!read_picture_size(bytes, size, width, height)) return false;
+  if (size > static_cast<size_t>(INT_MAX) || !looks_complete(bytes, size)) return false;
 
   const wic::ComScope com;
   if (!com.ready()) return false;
@@ -27,31 +42,39 @@ bool decode_picture(const uint8_t* bytes, size_t size, DecodedPicture& out) {
   wic::MemoryDecoder source;
   if (!wic::open_decoder(factory.get(), bytes, size, source)) return false;
   wic::Com<IWICBitmapFrameDecode> frame;
-  uint32_t width = 0;
-  uint32_t height = 0;
-  // The frame's own size counts too: formats without a header we read, and headers
-  // that disagree with their frame, are refused here before decoding.
-  if (!wic::first_frame(source.decoder.get(), frame, width, height)) return false;
-  if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX || too_many_pixels(width, height))
-    return false;
-  const wic::Com<IWICBitmapSource> bgra = wic::as_bgra(frame.get());
-  if (!bgra) return false;
+  uint32_t frame_width = 0;
+  uint32_t frame_height = 0;
+  if (!wic::first_frame(source.decoder.get(), frame, frame_width, frame_height)) return false;
 
-  try {
-    // BGRA bytes are a little-endian 0xAARRGGBB word per pixel.
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    const UINT stride = width * 4;
-    if (FAILED(bgra->CopyPixels(nullptr, stride, static_cast<UINT>(pixels.size() * 4),
-                                reinterpret_cast<BYTE*>(pixels.data())))) {
+  // A frame that disagrees with the header is refused before a pixel is decoded;
+  // only a GIF frame may be smaller than its canvas, and it must lie inside it.
+  int32_t left = 0;
+  int32_t top = 0;
+  if (is_gif(bytes)) {
+    left = frame_offset(frame.get(), L"/imgdesc/Left");
+    top = frame_offset(frame.get(), L"/imgdesc/Top");
+    if (frame_width == 0 || frame_height == 0 || frame_width > static_cast<uint32_t>(width - left) ||
+        frame_height > static_cast<uint32_t>(height - top) || left >= width || top >= height) {
       return false;
     }
-    out.width = static_cast<int32_t>(width);
-    out.height = static_cast<int32_t>(height);
-    out.pixels = std::move(pixels);
-    return true;
-  } catch (const std::bad_alloc&) {
+  } else if (frame_width != static_cast<uint32_t>(width) || frame_height != static_cast<uint32_t>(height)) {
     return false;
   }
+
+  if (is_jpeg(bytes) && min_width > 0 && min_height > 0) {
+    wic::Com<wic::SourceTransform> transform;
+    uint32_t reduced_width = 0;
+    uint32_t reduced_height = 0;
+    if (wic::reduced_size(frame.get(), frame_width, frame_height, static_cast<uint32_t>(min_width),
+                          static_cast<uint32_t>(min_height), transform, reduced_width, reduced_height)) {
+      if (!sink.begin(static_cast<int32_t>(reduced_width), static_cast<int32_t>(reduced_height))) return false;
+      return wic::copy_reduced_strips(transform.get(), reduced_width, reduced_height, sink);
+    }
+  }
+
+  const wic::Com<IWICBitmapSource> bgra = wic::as_bgra(frame.get());
+  if (!bgra || !sink.begin(width, height)) return false;
+  return wic::copy_strips(bgra.get(), frame_width, frame_height, left, top, sink);
 }
 
 }  // namespace platform

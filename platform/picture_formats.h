@@ -9,12 +9,8 @@ namespace platform {
 
 enum class PictureFormat { none, jpeg, png, gif, bmp, webp, tiff };
 
-// Recognises a format by its first bytes only.
+// Recognises a format by its first bytes only (shared with the header reader).
 PictureFormat picture_format(const uint8_t* bytes, size_t size);
-
-bool jpeg_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height);
-bool tiff_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height);
-bool webp_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height);
 
 bool decode_jpeg(const uint8_t* bytes, size_t size, int32_t min_width, int32_t min_height, PictureSink& sink);
 bool decode_png(const uint8_t* bytes, size_t size, PictureSink& sink);

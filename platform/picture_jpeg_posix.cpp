@@ -12,7 +12,6 @@
 namespace platform {
 namespace {
 
-uint32_t read_be16(const uint8_t* p) { return (uint32_t{p[0]} << 8) | p[1]; }
 
 // What libjpeg may hold for one picture; a progressive picture keeps all its
 // coefficients, so a larger one is refused rather than sent to a backing store.
@@ -60,34 +59,6 @@ void choose_scale(jpeg_decompress_struct& info, int32_t min_width, int32_t min_h
 }
 
 }  // namespace
-
-// The size a JPEG declares in its first start-of-frame segment.
-bool jpeg_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height) {
-  size_t at = 2;
-  while (at + 4 <= size) {
-    if (bytes[at] != 0xFF) return false;
-    const uint8_t marker = bytes[at + 1];
-    if (marker == 0xFF) {  // fill byte before a marker
-      ++at;
-      continue;
-    }
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // markers without a length
-      at += 2;
-      continue;
-    }
-    const size_t length = read_be16(bytes + at + 2);
-    const bool start_of_frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-    if (start_of_frame) {
-      if (at + 9 > size) return false;
-      height = static_cast<int32_t>(read_be16(bytes + at + 5));
-      width = static_cast<int32_t>(read_be16(bytes + at + 7));
-      return true;
-    }
-    if (marker == 0xDA || length < 2) return false;  // scan data before any frame
-    at += 2 + length;
-  }
-  return false;
-}
 
 bool decode_jpeg(const uint8_t* bytes, size_t size, int32_t min_width, int32_t min_height, PictureSink& sink) {
   jpeg_decompress_struct info;

@@ -126,21 +126,6 @@ bool read_pixels(TIFF* tiff, PictureSink& sink) {
 
 }  // namespace
 
-bool tiff_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height) {
-  TiffSource source{bytes, size, 0};
-  TIFF* tiff = open_tiff(source);
-  if (tiff == nullptr) return false;
-  uint32_t w = 0;
-  uint32_t h = 0;
-  const bool ok = TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w) && TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h) &&
-                  side_ok(w) && side_ok(h);
-  TIFFClose(tiff);
-  if (!ok) return false;
-  width = static_cast<int32_t>(w);
-  height = static_cast<int32_t>(h);
-  return true;
-}
-
 bool decode_tiff(const uint8_t* bytes, size_t size, PictureSink& sink) {
   TiffSource source{bytes, size, 0};
   TIFF* tiff = open_tiff(source);

@@ -16,15 +16,6 @@ int64_t ceil_div(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
 }  // namespace
 
-bool webp_size(const uint8_t* bytes, size_t size, int32_t& width, int32_t& height) {
-  int w = 0;
-  int h = 0;
-  if (!WebPGetInfo(bytes, size, &w, &h)) return false;
-  width = w;
-  height = h;
-  return true;
-}
-
 bool decode_webp(const uint8_t* bytes, size_t size, int32_t min_width, int32_t min_height, PictureSink& sink) {
   WebPDecoderConfig config;
   if (!WebPInitDecoderConfig(&config)) return false;

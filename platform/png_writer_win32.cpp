@@ -1,47 +1,43 @@
-// PNG writing through the Windows Imaging Component's PNG encoder.
+// PNG encoding through the Windows Imaging Component's PNG encoder, into memory.
 #include <windows.h>
 #include <wincodec.h>
 
 #include <climits>
+#include <cstdio>
 #include <new>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/png_writer.h"
 #include "platform/wic_win32.h"
-#include "platform/win32_text.h"
 
 namespace platform {
 namespace {
 
-// Rows of 24-bit BGR bytes, the encoder's opaque format, from 0x00RRGGBB words.
-std::vector<BYTE> bgr_rows(const uint32_t* pixels, int32_t width, int32_t height, UINT stride) {
+// Rows of BGR (or BGRA with `alpha`) bytes, the encoder's formats, from 0x00RRGGBB
+// words and an alpha byte per pixel.
+std::vector<BYTE> encoder_rows(const uint32_t* pixels, const uint8_t* alpha, int32_t width, int32_t height,
+                               UINT depth, UINT stride) {
   std::vector<BYTE> rows(static_cast<size_t>(stride) * height, 0);
   for (int32_t y = 0; y < height; ++y) {
     BYTE* out = rows.data() + static_cast<size_t>(y) * stride;
-    const uint32_t* in = pixels + static_cast<size_t>(y) * width;
+    const size_t first = static_cast<size_t>(y) * width;
     for (int32_t x = 0; x < width; ++x) {
-      out[3 * x] = static_cast<BYTE>(in[x]);
-      out[3 * x + 1] = static_cast<BYTE>(in[x] >> 8);
-      out[3 * x + 2] = static_cast<BYTE>(in[x] >> 16);
+      const uint32_t word = pixels[first + x];
+      BYTE* p = out + static_cast<size_t>(x) * depth;
+      p[0] = static_cast<BYTE>(word);
+      p[1] = static_cast<BYTE>(word >> 8);
+      p[2] = static_cast<BYTE>(word >> 16);
+      if (alpha != nullptr) p[3] = alpha[first + x];
     }
   }
   return rows;
 }
 
-// `created` tells whether the file was opened (and emptied) for writing.
-bool encode(IWICImagingFactory* factory, const std::wstring& path, const uint32_t* pixels, int32_t width,
-            int32_t height, bool& created) {
-  const UINT stride = (static_cast<UINT>(width) * 3 + 3) / 4 * 4;
-  std::vector<BYTE> rows;
-  try {
-    rows = bgr_rows(pixels, width, height, stride);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+bool encode_into(IWICImagingFactory* factory, IStream* memory, const std::vector<BYTE>& rows, int32_t width,
+                 int32_t height, UINT stride, const WICPixelFormatGUID& wanted) {
   wic::Com<IWICStream> stream;
-  if (FAILED(factory->CreateStream(stream.put()))) return false;
-  if (FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE))) return false;
-  created = true;
+  if (FAILED(factory->CreateStream(stream.put())) || FAILED(stream->InitializeFromIStream(memory))) return false;
   wic::Com<IWICBitmapEncoder> encoder;
   if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put()))) return false;
   if (FAILED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache))) return false;
@@ -49,31 +45,63 @@ bool encode(IWICImagingFactory* factory, const std::wstring& path, const uint32_
   if (FAILED(encoder->CreateNewFrame(frame.put(), nullptr))) return false;
   if (FAILED(frame->Initialize(nullptr))) return false;
   if (FAILED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height)))) return false;
-  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-  if (FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) return false;
-  if (FAILED(frame->WritePixels(static_cast<UINT>(height), stride, static_cast<UINT>(rows.size()), rows.data())))
+  WICPixelFormatGUID format = wanted;
+  if (FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, wanted)) return false;
+  if (FAILED(frame->WritePixels(static_cast<UINT>(height), stride, static_cast<UINT>(rows.size()),
+                                const_cast<BYTE*>(rows.data())))) {
     return false;
+  }
   return SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+}
+
+// What the memory stream holds, from its start.
+std::vector<uint8_t> stream_bytes(IStream* memory) {
+  STATSTG stat{};
+  if (FAILED(memory->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart > INT_MAX) return {};
+  std::vector<uint8_t> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
+  const LARGE_INTEGER start{};
+  ULONG read = 0;
+  if (FAILED(memory->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+      FAILED(memory->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) || read != bytes.size()) {
+    return {};
+  }
+  return bytes;
 }
 
 }  // namespace
 
-bool write_png(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
-  if (pixels == nullptr || width <= 0 || height <= 0 || width > INT_MAX / 4 ||
-      static_cast<int64_t>(width) * height > INT_MAX / 4) {
-    return false;
+std::vector<uint8_t> encode_png(const uint32_t* pixels, int32_t width, int32_t height, const uint8_t* alpha) {
+  const UINT depth = alpha != nullptr ? 4 : 3;
+  if (pixels == nullptr || width <= 0 || height <= 0 || width > INT_MAX / 8 ||
+      static_cast<int64_t>(width) * height > INT_MAX / 8) {
+    return {};
   }
-  const std::wstring wide = to_wide(path);
-  if (wide.empty()) return false;
   const wic::ComScope com;
-  if (!com.ready()) return false;
+  if (!com.ready()) return {};
   const wic::Com<IWICImagingFactory> factory = wic::imaging_factory();
-  if (!factory) return false;
-  // The stream holds the file until it is released, so a half-written file is
-  // removed only after encode() has let go of it.
-  bool created = false;
-  if (encode(factory.get(), wide, pixels, width, height, created)) return true;
-  if (created) DeleteFileW(wide.c_str());
+  if (!factory) return {};
+  try {
+    const UINT stride = (static_cast<UINT>(width) * depth + 3) / 4 * 4;
+    const std::vector<BYTE> rows = encoder_rows(pixels, alpha, width, height, depth, stride);
+    wic::Com<IStream> memory;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, memory.put()))) return {};
+    const WICPixelFormatGUID format = alpha != nullptr ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR;
+    if (!encode_into(factory.get(), memory.get(), rows, width, height, stride, format)) return {};
+    return stream_bytes(memory.get());
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+}
+
+bool write_png(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height) {
+  const std::vector<uint8_t> bytes = encode_png(pixels, width, height, nullptr);
+  if (bytes.empty()) return false;
+  std::FILE* file = open_file(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed) return true;
+  remove_file(path.c_str());
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <new>
+#include <vector>
 
 #include "platform/picture_decode.h"
 
@@ -79,65 +80,92 @@ uint32_t word_of(const BYTE* p, const WICPixelFormatGUID& format) {
 
 }  // namespace
 
-bool decode_reduced(IWICBitmapFrameDecode* frame, uint32_t& width, uint32_t& height, std::vector<uint32_t>& pixels) {
-  pixels.clear();
+namespace {
+
+UINT band_of(size_t band_bytes, UINT stride, UINT height) {
+  const size_t rows = band_bytes / stride;
+  return static_cast<UINT>(rows < 1 ? 1 : rows > height ? height : rows);
+}
+
+// Hands over `rows` rows of a band in `format`, starting at row `first`.
+void deliver(const std::vector<BYTE>& band, UINT stride, UINT depth, const WICPixelFormatGUID& format, UINT width,
+             UINT first, UINT rows, int32_t left, int32_t top, std::vector<uint32_t>& words, PictureSink& sink) {
+  for (UINT r = 0; r < rows; ++r) {
+    const BYTE* row = band.data() + static_cast<size_t>(r) * stride;
+    for (UINT x = 0; x < width; ++x) words[x] = word_of(row + x * depth, format);
+    sink.pixels(top + static_cast<int32_t>(first + r), left, 1, words.data(), static_cast<int32_t>(width));
+  }
+}
+
+}  // namespace
+
+bool reduced_size(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, uint32_t min_width,
+                  uint32_t min_height, Com<SourceTransform>& transform, uint32_t& out_width, uint32_t& out_height) {
+  transform.reset();
   if (frame == nullptr || width == 0 || height == 0) return false;
-  Com<SourceTransform> transform;
-  if (FAILED(frame->QueryInterface(kSourceTransformId, reinterpret_cast<void**>(transform.put())))) {
+  Com<SourceTransform> candidate;
+  if (FAILED(frame->QueryInterface(kSourceTransformId, reinterpret_cast<void**>(candidate.put())))) return false;
+  WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+  if (FAILED(candidate->GetClosestPixelFormat(&format)) || bytes_per_pixel(format) == 0) return false;
+  for (uint32_t denominator : {8u, 4u, 2u}) {
+    UINT w = (width + denominator - 1) / denominator;
+    UINT h = (height + denominator - 1) / denominator;
+    if (w < min_width || h < min_height) continue;
+    // The codec may round its own way; only a size that still covers the minimum
+    // and is smaller than the stored one is worth it.
+    if (FAILED(candidate->GetClosestSize(&w, &h))) return false;
+    if (w < min_width || h < min_height || w > width || h > height || (w == width && h == height)) continue;
+    out_width = w;
+    out_height = h;
+    transform = std::move(candidate);
+    return true;
+  }
+  return false;
+}
+
+bool copy_strips(IWICBitmapSource* source, uint32_t width, uint32_t height, int32_t left, int32_t top,
+                 PictureSink& sink, size_t band_bytes) {
+  if (source == nullptr || width == 0 || height == 0 || width > INT32_MAX / 4) return false;
+  const UINT stride = width * 4;
+  const UINT band_rows = band_of(band_bytes, stride, height);
+  try {
+    std::vector<BYTE> band(static_cast<size_t>(stride) * band_rows);
+    std::vector<uint32_t> words(width);
+    for (UINT y = 0; y < height; y += band_rows) {
+      const UINT rows = band_rows < height - y ? band_rows : height - y;
+      const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
+      if (FAILED(source->CopyPixels(&rect, stride, stride * rows, band.data()))) return false;
+      deliver(band, stride, 4, GUID_WICPixelFormat32bppBGRA, width, y, rows, left, top, words, sink);
+    }
+  } catch (const std::bad_alloc&) {
     return false;
   }
-  UINT w = width;
-  UINT h = height;
-  if (FAILED(transform->GetClosestSize(&w, &h)) || w == 0 || h == 0) return false;
-  if (static_cast<int64_t>(w) * h > MAX_DECODED_PIXELS) return false;
+  return true;
+}
+
+bool copy_reduced_strips(SourceTransform* transform, uint32_t width, uint32_t height, PictureSink& sink,
+                         size_t band_bytes) {
+  if (transform == nullptr || width == 0 || height == 0 || width > INT32_MAX / 4) return false;
   WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
   if (FAILED(transform->GetClosestPixelFormat(&format))) return false;
   const UINT depth = bytes_per_pixel(format);
   if (depth == 0) return false;
-  const UINT stride = (w * depth + 3) / 4 * 4;
+  const UINT stride = (width * depth + 3) / 4 * 4;
+  const UINT band_rows = band_of(band_bytes, stride, height);
   try {
-    std::vector<BYTE> rows(static_cast<size_t>(stride) * h);
-    if (FAILED(transform->CopyPixels(nullptr, w, h, &format, WICBitmapTransformRotate0, stride,
-                                     static_cast<UINT>(rows.size()), rows.data()))) {
-      return false;
-    }
-    pixels.resize(static_cast<size_t>(w) * h);
-    for (UINT y = 0; y < h; ++y) {
-      const BYTE* row = rows.data() + static_cast<size_t>(y) * stride;
-      for (UINT x = 0; x < w; ++x) pixels[static_cast<size_t>(y) * w + x] = word_of(row + x * depth, format);
+    std::vector<BYTE> band(static_cast<size_t>(stride) * band_rows);
+    std::vector<uint32_t> words(width);
+    for (UINT y = 0; y < height; y += band_rows) {
+      const UINT rows = band_rows < height - y ? band_rows : height - y;
+      // The rectangle is in the scaled picture's own coordinates.
+      const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
+      if (FAILED(transform->CopyPixels(&rect, width, height, &format, WICBitmapTransformRotate0, stride,
+                                       stride * rows, band.data()))) {
+        return false;
+      }
+      deliver(band, stride, depth, format, width, y, rows, 0, 0, words, sink);
     }
   } catch (const std::bad_alloc&) {
-    pixels.clear();
-    return false;
-  }
-  width = w;
-  height = h;
-  return true;
-}
-
-bool decode_resampled(IWICImagingFactory* factory, IWICBitmapSource* source, uint32_t width, uint32_t height,
-                      std::vector<uint32_t>& pixels) {
-  pixels.clear();
-  if (factory == nullptr || source == nullptr || width == 0 || height == 0 ||
-      static_cast<int64_t>(width) * height > MAX_DECODED_PIXELS) {
-    return false;
-  }
-  Com<IWICBitmapScaler> scaler;
-  if (FAILED(factory->CreateBitmapScaler(scaler.put())) ||
-      FAILED(scaler->Initialize(source, width, height, WICBitmapInterpolationModeFant))) {
-    return false;
-  }
-  const Com<IWICBitmapSource> bgra = as_bgra(scaler.get());
-  if (!bgra) return false;
-  try {
-    pixels.resize(static_cast<size_t>(width) * height);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  // BGRA bytes are a little-endian 0xAARRGGBB word per pixel.
-  if (FAILED(bgra->CopyPixels(nullptr, width * 4, static_cast<UINT>(pixels.size() * 4),
-                              reinterpret_cast<BYTE*>(pixels.data())))) {
-    pixels.clear();
     return false;
   }
   return true;

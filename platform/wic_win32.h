@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <utility>
-#include <vector>
+
+#include "platform/picture_decode.h"
 
 namespace platform::wic {
 
@@ -87,17 +88,20 @@ bool first_frame(IWICBitmapDecoder* decoder, Com<IWICBitmapFrameDecode>& frame, 
 // The source converted to straight-alpha BGRA bytes, one 32-bit word per pixel.
 Com<IWICBitmapSource> as_bgra(IWICBitmapSource* source);
 
-// Decodes the frame straight at a reduced size, where its codec scales while it
-// decodes (JPEG at 1/2, 1/4 and 1/8 without ever holding the whole picture).
-// `width` and `height` go in as the wanted size and come back as the size the codec
-// offers closest to it; `pixels` gets that many 0xAARRGGBB words, top row first.
-// False when the codec cannot scale, or its size would exceed MAX_DECODED_PIXELS.
-bool decode_reduced(IWICBitmapFrameDecode* frame, uint32_t& width, uint32_t& height, std::vector<uint32_t>& pixels);
+// The size at which the frame's codec decodes it scaled down while it decodes (JPEG
+// at 1/2, 1/4 or 1/8): the smallest such size that still covers min_width x
+// min_height. False, leaving `transform` empty, when the codec cannot scale or no
+// reduction is small enough to help.
+bool reduced_size(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height, uint32_t min_width,
+                  uint32_t min_height, Com<SourceTransform>& transform, uint32_t& out_width, uint32_t& out_height);
 
-// The source resampled to exactly `width` x `height` by WIC's own scaler (averaging
-// when it shrinks), as 0xAARRGGBB words: for codecs that cannot scale themselves, or
-// to finish what decode_reduced began. False on failure, leaving `pixels` empty.
-bool decode_resampled(IWICImagingFactory* factory, IWICBitmapSource* source, uint32_t width, uint32_t height,
-                      std::vector<uint32_t>& pixels);
+// Hands a width x height source to the sink (already begun) in bands of rows of at
+// most `band_bytes` (at least one row), as 0xAARRGGBB words, each pixel (x, y) going
+// to (left + x, top + y). The reduced form decodes through the codec's scaling, at a
+// size reduced_size gave; neither ever holds more than one band.
+bool copy_strips(IWICBitmapSource* source, uint32_t width, uint32_t height, int32_t left, int32_t top,
+                 PictureSink& sink, size_t band_bytes = size_t{1} << 20);
+bool copy_reduced_strips(SourceTransform* transform, uint32_t width, uint32_t height, PictureSink& sink,
+                         size_t band_bytes = size_t{1} << 20);
 
 }  // namespace platform::wic

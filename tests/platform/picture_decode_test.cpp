@@ -1,4 +1,4 @@
-// The platform decoder on small BMP, PNG and GIF files written here byte by byte, so
+// The platform decoder, through its sink, on small BMP, PNG and GIF files written here byte by byte, so
 // every decoded pixel is known exactly; and the files it must refuse.
 #include <gtest/gtest.h>
 
@@ -160,19 +160,54 @@ Bytes gif() {
   return b;
 }
 
-platform::DecodedPicture decode(const Bytes& bytes) {
-  platform::DecodedPicture out;
-  EXPECT_TRUE(platform::decode_picture(bytes.data(), bytes.size(), out));
+// Collects what the decoder hands over; a pixel that comes twice or lands outside
+// the begun size is a fault of the decoder.
+struct Picture final : platform::PictureSink {
+  int32_t width = 0;
+  int32_t height = 0;
+  int begins = 0;
+  int faults = 0;
+  std::vector<uint32_t> got;
+  std::vector<bool> seen;
+  bool begin(int32_t w, int32_t h) override {
+    ++begins;
+    width = w, height = h;
+    got.assign(static_cast<size_t>(w) * h, 0);
+    seen.assign(got.size(), false);
+    return true;
+  }
+  void pixels(int32_t y, int32_t x, int32_t step, const uint32_t* words, int32_t count) override {
+    for (int32_t i = 0; i < count; ++i, x += step) {
+      if (y < 0 || y >= height || x < 0 || x >= width || seen[y * width + x]) {
+        ++faults;
+        continue;
+      }
+      seen[y * width + x] = true;
+      got[y * width + x] = words[i];
+    }
+  }
+};
+
+Picture decode(const Bytes& bytes) {
+  Picture out;
+  int32_t width = 0, height = 0;
+  EXPECT_TRUE(platform::read_picture_size(bytes.data(), bytes.size(), width, height));
+  EXPECT_EQ(width, kWidth);
+  EXPECT_EQ(height, kHeight);
+  EXPECT_TRUE(platform::decode_picture(bytes.data(), bytes.size(), 1, 1, out));
+  EXPECT_EQ(out.begins, 1);
+  EXPECT_EQ(out.faults, 0);
   return out;
 }
 
-void expect_pixels(const platform::DecodedPicture& picture, uint32_t (*expected)(int32_t, int32_t)) {
+void expect_pixels(const Picture& picture, uint32_t (*expected)(int32_t, int32_t)) {
   ASSERT_EQ(picture.width, kWidth);
   ASSERT_EQ(picture.height, kHeight);
-  ASSERT_EQ(picture.pixels.size(), size_t{kWidth * kHeight});
   for (int32_t y = 0; y < kHeight; ++y)
-    for (int32_t x = 0; x < kWidth; ++x)
-      EXPECT_EQ(picture.pixels[y * kWidth + x], expected(x, y)) << std::hex << x << "," << y;
+    for (int32_t x = 0; x < kWidth; ++x) {
+      EXPECT_TRUE(picture.seen[y * kWidth + x]) << x << "," << y;
+      EXPECT_EQ(picture.got[y * kWidth + x], expected(x, y)) << std::hex << x << "," << y;
+    }
 }
 
 TEST(PictureDecode, LosslessFormatsGiveEveryPixelExactly) {
@@ -197,15 +232,16 @@ TEST(PictureDecode, LosslessFormatsGiveEveryPixelExactly) {
 
 // A transparent palette entry is transparent; what colour it keeps is the decoder's.
 TEST(PictureDecode, GifPaletteAndTransparentIndex) {
-  const platform::DecodedPicture picture = decode(gif());
+  const Picture picture = decode(gif());
   ASSERT_EQ(picture.width, kWidth);
   ASSERT_EQ(picture.height, kHeight);
   for (int32_t y = 0; y < kHeight; ++y) {
     for (int32_t x = 0; x < kWidth; ++x) {
-      const uint32_t pixel = picture.pixels[y * kWidth + x];
+      const uint32_t pixel = picture.got[y * kWidth + x];
       if (palette_index(x, y) == 3) {
         EXPECT_EQ(pixel >> 24, 0u) << x << "," << y;
       } else {
+        EXPECT_TRUE(picture.seen[y * kWidth + x]) << x << "," << y;
         EXPECT_EQ(pixel, 0xFF000000u | kPalette[palette_index(x, y)]) << std::hex << x << "," << y;
       }
     }
@@ -216,9 +252,13 @@ TEST(PictureDecode, RefusesWhatIsNoWholePictureOrTooLarge) {
   Bytes huge_bmp = bmp24();
   huge_bmp[18] = 0x20, huge_bmp[19] = 0x4E, huge_bmp[20] = 0, huge_bmp[21] = 0;  // 20000 wide
   huge_bmp[22] = 0x70, huge_bmp[23] = 0x17, huge_bmp[24] = 0, huge_bmp[25] = 0;  // 6000 high
-  // 20000 x 5001 declared pixels, one row more than the limit allows.
-  Bytes huge_png = png_header(20000, 5001, 2);
+  // Beyond the longest side a picture may have.
+  Bytes huge_png = png_header(65536, 2, 2);
   png_chunk(huge_png, "IEND", {});
+  // 60000 x 60000 whose few bytes of data could never inflate to its rows.
+  Bytes bomb_png = png_header(60000, 60000, 2);
+  png_chunk(bomb_png, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+  png_chunk(bomb_png, "IEND", {});
   const Bytes whole_png = png(false, nullptr);
   const Bytes whole_gif = gif();
   struct Case {
@@ -230,19 +270,83 @@ TEST(PictureDecode, RefusesWhatIsNoWholePictureOrTooLarge) {
       {"text", {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}},
       {"huge BMP", huge_bmp},
       {"huge PNG", huge_png},
+      {"PNG bomb", bomb_png},
       {"PNG cut in its data", Bytes(whole_png.begin(), whole_png.begin() + whole_png.size() / 2)},
       {"PNG without its end", Bytes(whole_png.begin(), whole_png.end() - 12)},
       {"GIF cut in its data", Bytes(whole_gif.begin(), whole_gif.end() - 6)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    platform::DecodedPicture out;
-    out.width = 7;
-    out.pixels.assign(3, 1);
-    EXPECT_FALSE(platform::decode_picture(c.bytes.empty() ? nullptr : c.bytes.data(), c.bytes.size(), out));
-    EXPECT_EQ(out.width, 0);
-    EXPECT_EQ(out.height, 0);
-    EXPECT_TRUE(out.pixels.empty());
+    Picture out;
+    EXPECT_FALSE(platform::decode_picture(c.bytes.empty() ? nullptr : c.bytes.data(), c.bytes.size(), 1, 1, out));
+    EXPECT_EQ(out.faults, 0);
+  }
+}
+
+// The sizes of WebP (each bitstream kind) and TIFF (either byte order, short or long
+// fields) come from the header bytes alone.
+Bytes riff_webp(const char* kind, const Bytes& data) {
+  Bytes b = {'R', 'I', 'F', 'F'};
+  le32(b, static_cast<uint32_t>(12 + data.size()));
+  b.insert(b.end(), {'W', 'E', 'B', 'P'});
+  b.insert(b.end(), kind, kind + 4);
+  le32(b, static_cast<uint32_t>(data.size()));
+  b.insert(b.end(), data.begin(), data.end());
+  b.resize(b.size() + 16, 0);
+  return b;
+}
+
+Bytes tiff(bool big_endian, uint16_t width_type, uint32_t width, uint32_t height) {
+  auto u16 = [&](Bytes& b, uint32_t v) {
+    if (big_endian) b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)});
+    else le16(b, v);
+  };
+  auto u32 = [&](Bytes& b, uint32_t v) {
+    if (big_endian) be32(b, v);
+    else le32(b, v);
+  };
+  Bytes b = big_endian ? Bytes{'M', 'M', 0, '*'} : Bytes{'I', 'I', '*', 0};
+  u32(b, 8);
+  u16(b, 2);
+  u16(b, 256), u16(b, width_type), u32(b, 1);
+  if (width_type == 3) u16(b, width), u16(b, 0);
+  else u32(b, width);
+  u16(b, 257), u16(b, 4), u32(b, 1), u32(b, height);
+  u32(b, 0);
+  return b;
+}
+
+TEST(PictureDecode, WebpAndTiffSizesFromTheirHeaders) {
+  const uint32_t lossless_bits = (1234 - 1) | ((567 - 1) << 14);
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    int32_t width, height;
+  };
+  const Case cases[] = {
+      {"lossy WebP", riff_webp("VP8 ", {0x10, 0x02, 0x00, 0x9D, 0x01, 0x2A, 0xD2, 0x04, 0x37, 0x02}), 1234, 567},
+      {"lossless WebP",
+       riff_webp("VP8L", {0x2F, uint8_t(lossless_bits), uint8_t(lossless_bits >> 8), uint8_t(lossless_bits >> 16),
+                          uint8_t(lossless_bits >> 24)}),
+       1234, 567},
+      {"extended WebP", riff_webp("VP8X", {0x10, 0, 0, 0, 0xFE, 0xFF, 0x00, 0x01, 0x00, 0x00}), 65535, 2},
+      {"extended WebP one wider than allowed", riff_webp("VP8X", {0x10, 0, 0, 0, 0xFF, 0xFF, 0x00, 0x01, 0x00, 0x00}),
+       65536, 2},
+      {"TIFF one higher than allowed", tiff(false, 3, 300, 65536), 300, 65536},
+      {"little-endian TIFF, long width", tiff(false, 4, 300, 200), 300, 200},
+      {"big-endian TIFF", tiff(true, 3, 4000, 3000), 4000, 3000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int32_t width = -1, height = -1;
+    const bool read = platform::read_picture_size(c.bytes.data(), c.bytes.size(), width, height);
+    // A side beyond the longest allowed refuses the whole header.
+    const bool allowed = c.width <= platform::MAX_PICTURE_SIDE && c.height <= platform::MAX_PICTURE_SIDE;
+    EXPECT_EQ(read, allowed);
+    if (allowed) {
+      EXPECT_EQ(width, c.width);
+      EXPECT_EQ(height, c.height);
+    }
   }
 }
 

@@ -1,7 +1,11 @@
 // The Windows builds under Wine edit like the Linux build: the same click, delete and
 // save give the same file, pixel for pixel; back and forward step through the
 // deletes; the save message box comes and goes; the close box ends the program.
+#include <png.h>
+
+#include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,8 +44,33 @@ void delete_square(Session& s, Model& m, int i) {
   m.remove();
 }
 
-// Starts `program` on the squares, deletes square 3, saves and returns the saved file.
-std::optional<Picture> click_delete_save(const Program& program, const char* what) {
+// An 8-bit RGBA PNG as four bytes per pixel; empty (and a failed test) otherwise.
+std::vector<uint8_t> read_rgba_png(const fs::path& path) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> bytes;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) {
+    ADD_FAILURE() << path << ": " << png.message;
+    return bytes;
+  }
+  EXPECT_EQ(png.format, static_cast<uint32_t>(PNG_FORMAT_RGBA)) << path << " is not 8-bit RGBA";
+  png.format = PNG_FORMAT_RGBA;
+  bytes.resize(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, bytes.data(), 0, nullptr)) {
+    ADD_FAILURE() << path << ": " << png.message;
+    bytes.clear();
+  }
+  return bytes;
+}
+
+struct Saved {
+  Picture bmp;
+  std::vector<uint8_t> png;
+};
+
+// Starts `program` on the squares, deletes square 3, saves and returns the saved
+// BMP and the cut-out PNG beside it.
+std::optional<Saved> click_delete_save(const Program& program, const char* what) {
   Session s(program);
   Model m{squares()};
   s.start(m.picture);
@@ -52,10 +81,24 @@ std::optional<Picture> click_delete_save(const Program& program, const char* wha
   EXPECT_EQ(s.save_and_confirm(), save_caption()) << what;
   auto saved = read_bmp(s.work() / "pic_0.bmp");
   EXPECT_TRUE(saved.has_value()) << what << ": no pic_0.bmp saved";
-  if (saved) {
-    EXPECT_TRUE(shows_picture(*saved, m.picture)) << what << ": saved file";
+  if (!saved) return std::nullopt;
+  EXPECT_TRUE(shows_picture(*saved, m.picture)) << what << ": saved file";
+  Saved both{*saved, read_rgba_png(s.work() / "pic_0.png")};
+  EXPECT_EQ(both.png.size(), saved->pixels.size() * 4) << what << ": pic_0.png";
+  if (both.png.size() != saved->pixels.size() * 4) return both;
+  // Transparent exactly where deleted, the BMP's own colours elsewhere.
+  int64_t wrong_alpha = 0, wrong_colour = 0, deleted = 0;
+  for (size_t i = 0; i < saved->pixels.size(); ++i) {
+    const uint8_t* p = &both.png[i * 4];
+    const bool gone = m.deleted_pixels[i] != 0;
+    deleted += gone;
+    wrong_alpha += p[3] != (gone ? 0 : 255);
+    wrong_colour += !gone && rgb(p[0], p[1], p[2]) != saved->pixels[i];
   }
-  return saved;
+  EXPECT_GT(deleted, 50) << what;
+  EXPECT_EQ(wrong_alpha, 0) << what << ": pixels whose alpha is not 0 exactly where deleted";
+  EXPECT_EQ(wrong_colour, 0) << what << ": kept pixels whose colour differs from the BMP";
+  return both;
 }
 
 TEST(WineEditing, ClickDeleteAndSaveGiveTheLinuxBuildsFileOnBothArchitectures) {
@@ -63,12 +106,14 @@ TEST(WineEditing, ClickDeleteAndSaveGiveTheLinuxBuildsFileOnBothArchitectures) {
   ASSERT_TRUE(on_linux.has_value());
   const auto on_x86_64 = click_delete_save(windows_build("x86_64"), "x86_64 under wine64");
   ASSERT_TRUE(on_x86_64.has_value());
-  DiffReport d = diff_pictures(*on_linux, *on_x86_64);
+  DiffReport d = diff_pictures(on_linux->bmp, on_x86_64->bmp);
   EXPECT_TRUE(d.same()) << "x86_64 against Linux: " << d.describe();
+  EXPECT_TRUE(on_x86_64->png == on_linux->png) << "the x86_64 PNG's pixels differ from the Linux build's";
   const auto on_i686 = click_delete_save(windows_build("i686"), "i686 under wine32");
   ASSERT_TRUE(on_i686.has_value());
-  d = diff_pictures(*on_x86_64, *on_i686);
+  d = diff_pictures(on_x86_64->bmp, on_i686->bmp);
   EXPECT_TRUE(d.same()) << "i686 against x86_64: " << d.describe();
+  EXPECT_TRUE(on_i686->png == on_x86_64->png) << "the i686 PNG's pixels differ from the x86_64 build's";
 }
 
 // Colours of the back and forward frames with the pointer away from them.
@@ -124,6 +169,24 @@ TEST(WineEditing, TheSaveMessageBoxIsShownAndDismissed) {
   s.click_row(5);
   EXPECT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << "no input after the box closed";
   EXPECT_TRUE(s.app().running());
+}
+
+// A picture in a folder with a Chinese name, and a space in its own name, opens
+// from the wide command line and is saved under its own base name.
+TEST(WineEditing, APictureAtANonAsciiPathOpensAndSaves) {
+  // Wine reads the command line's bytes in the locale's character set.
+  setenv("LC_ALL", "C.UTF-8", 1);
+  Session s(windows_build("x86_64"));
+  fs::create_directories(s.work() / "图片");
+  const Picture picture = squares();
+  ASSERT_TRUE(write_bmp(s.work() / "图片" / "my cat.bmp", picture));
+  ASSERT_NO_FATAL_FAILURE(s.start_file("图片\\my cat.bmp", picture.width, picture.height));
+  EXPECT_TRUE(shows_picture(picture_area(s, s.settle()), picture));
+  EXPECT_EQ(s.save_and_confirm(), save_caption());
+  const auto saved = read_bmp(s.work() / "my cat_0.bmp");
+  ASSERT_TRUE(saved.has_value()) << "no \"my cat_0.bmp\" in the working folder";
+  EXPECT_TRUE(shows_picture(*saved, picture));
+  EXPECT_TRUE(fs::exists(s.work() / "my cat_0.png"));
 }
 
 TEST(WineEditing, TheCloseBoxEndsTheProgramWithStatus0) {

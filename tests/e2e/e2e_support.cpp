@@ -982,4 +982,47 @@ std::string Session::confirm_save_box(Picture* box_shot) {
 
 void Session::keep(const std::string& name, const Picture& picture) { write_png(root() / name, picture); }
 
+Picture refusal_message(XServer& x, Process& p, double seconds) {
+  unsigned long window = p.wait_window(seconds);
+  if (window == 0) {
+    ADD_FAILURE() << "no message window; exit status " << p.wait_exit(0).value_or(-1) << "\n" << p.log();
+    return {};
+  }
+  auto rect = x.client_rect(window);
+  EXPECT_TRUE(rect.has_value());
+  if (!rect) return {};
+  EXPECT_EQ(rect->width, 200);
+  EXPECT_EQ(rect->height, 30);
+  // Let the text be drawn.
+  Picture last;
+  for (int i = 0; i < 40; ++i) {
+    Picture now = x.screenshot(*rect);
+    if (now == last && !now.pixels.empty()) break;
+    last = now;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  int lit = 0;
+  for (uint32_t v : last.pixels) lit += v != BLACK;
+  EXPECT_GT(lit, 30) << "the message window shows no text";
+  return last;
+}
+
+void end_refusal_with_key(XServer& x, Process& p) {
+  unsigned long window = p.wait_window(5);
+  ASSERT_NE(window, 0u);
+  // Typed through the server at the focused window, press and release alike. With
+  // --window xdotool presses through the server while the window has the focus but
+  // sends the release to the window itself; a program that ends on the press has
+  // no window left by then, and the key stays down for the next program to see.
+  const std::string focus_and_type = "windowfocus --sync " + std::to_string(window) + " key space";
+  x.xdotool(focus_and_type);
+  auto status = p.wait_exit(3);
+  if (!status) {
+    x.xdotool(focus_and_type);
+    status = p.wait_exit(15);
+  }
+  ASSERT_TRUE(status.has_value()) << "a key in the message window did not end the program";
+  EXPECT_EQ(*status, 0) << "program output:\n" << p.log();
+}
+
 }  // namespace e2e

@@ -209,6 +209,14 @@ class Process {
   fs::path log_path_;
 };
 
+// A refusal of the program: waits up to `seconds` for its 200 x 30 message window
+// and returns what the window shows once drawn (empty, with a failure, when none
+// came). The process keeps waiting for its key.
+Picture refusal_message(XServer& x, Process& p, double seconds);
+// Types a key into the focused message window of a refusal; the program must then
+// end with status 0.
+void end_refusal_with_key(XServer& x, Process& p);
+
 // Path of the built program and the repository's files.
 fs::path tessary_exe();
 fs::path source_dir();

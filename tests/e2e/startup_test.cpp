@@ -27,50 +27,8 @@ struct Startup : ::testing::Test {
     return p;
   }
 
-  // Starts a program that must refuse: waits for its 200 x 30 message window and
-  // returns what the window shows. The process keeps waiting for its key.
-  Picture message_of(Process& p) {
-    unsigned long window = p.wait_window(30);
-    if (window == 0) {
-      ADD_FAILURE() << "no message window; exit status " << p.wait_exit(0).value_or(-1) << "\n" << p.log();
-      return {};
-    }
-    auto rect = x.client_rect(window);
-    EXPECT_TRUE(rect.has_value());
-    if (!rect) return {};
-    EXPECT_EQ(rect->width, 200);
-    EXPECT_EQ(rect->height, 30);
-    // Let the text be drawn.
-    Picture last;
-    for (int i = 0; i < 40; ++i) {
-      Picture now = x.screenshot(*rect);
-      if (now == last && !now.pixels.empty()) break;
-      last = now;
-      usleep(100000);
-    }
-    int lit = 0;
-    for (uint32_t v : last.pixels) lit += v != BLACK;
-    EXPECT_GT(lit, 30) << "the message window shows no text";
-    return last;
-  }
-  // Types a key into the message window; the program must end with status 0.
-  void end_with_window_key(Process& p) {
-    unsigned long window = p.wait_window(5);
-    ASSERT_NE(window, 0u);
-    // Typed through the server at the focused window, press and release alike. With
-    // --window xdotool presses through the server while the window has the focus but
-    // sends the release to the window itself; a program that ends on the press has
-    // no window left by then, and the key stays down for the next program to see.
-    const std::string focus_and_type = "windowfocus --sync " + std::to_string(window) + " key space";
-    x.xdotool(focus_and_type);
-    auto status = p.wait_exit(2);
-    if (!status) {
-      x.xdotool(focus_and_type);
-      status = p.wait_exit(15);
-    }
-    ASSERT_TRUE(status.has_value()) << "a key in the message window did not end the program";
-    EXPECT_EQ(*status, 0) << "program output:\n" << p.log();
-  }
+  Picture message_of(Process& p) { return refusal_message(x, p, 30); }
+  void end_with_window_key(Process& p) { end_refusal_with_key(x, p); }
   fs::path copy_exe(const std::string& name) {
     fs::path to = tmp.path() / name;
     fs::copy_file(tessary_exe(), to, fs::copy_options::overwrite_existing);

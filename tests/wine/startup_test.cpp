@@ -29,45 +29,8 @@ struct WineStartup : ::testing::Test {
     return p;
   }
 
-  // Waits for the refusal's 200 x 30 window and returns what it shows once drawn.
-  Picture message_of(Process& p) {
-    unsigned long window = p.wait_window(40);
-    if (window == 0) {
-      ADD_FAILURE() << "no message window; exit status " << p.wait_exit(0).value_or(-1) << "\n" << p.log();
-      return {};
-    }
-    auto rect = x.client_rect(window);
-    EXPECT_TRUE(rect.has_value());
-    if (!rect) return {};
-    EXPECT_EQ(rect->width, 200);
-    EXPECT_EQ(rect->height, 30);
-    Picture last;
-    for (int i = 0; i < 40; ++i) {
-      Picture now = x.screenshot(*rect);
-      if (now == last && !now.pixels.empty()) break;
-      last = now;
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    int lit = 0;
-    for (uint32_t v : last.pixels) lit += v != BLACK;
-    EXPECT_GT(lit, 30) << "the message window shows no text";
-    return last;
-  }
-
-  // A key typed into the focused message window ends the program with status 0.
-  void end_with_window_key(Process& p) {
-    unsigned long window = p.wait_window(5);
-    ASSERT_NE(window, 0u);
-    const std::string focus_and_type = "windowfocus --sync " + std::to_string(window) + " key space";
-    x.xdotool(focus_and_type);
-    auto status = p.wait_exit(3);
-    if (!status) {
-      x.xdotool(focus_and_type);
-      status = p.wait_exit(15);
-    }
-    ASSERT_TRUE(status.has_value()) << "a key in the message window did not end the program";
-    EXPECT_EQ(*status, 0) << "program output:\n" << p.log();
-  }
+  Picture message_of(Process& p) { return refusal_message(x, p, 40); }
+  void end_with_window_key(Process& p) { end_refusal_with_key(x, p); }
 };
 
 TEST_F(WineStartup, AWronglyNamedProgramIsRefusedBeforeTheArgumentsAreLookedAt) {

@@ -73,6 +73,29 @@ void fill_runs(const uint64_t* passable, uint64_t* seeds, int32_t words) {
   }
 }
 
+// Settles the pending rows in sweeps down and up, each carrying a fill as far as it
+// goes in its direction, until no row is pending. Settling a row may mark its
+// neighbours pending again.
+template <typename Settle>
+void sweep_until_settled(const bool* pending, int32_t row_count, Settle& settle) {
+  bool any = true;
+  while (any) {
+    any = false;
+    for (int32_t r = 0; r < row_count; ++r) {
+      if (pending[r]) {
+        settle(r);
+        any = true;
+      }
+    }
+    for (int32_t r = row_count - 1; r >= 0; --r) {
+      if (pending[r]) {
+        settle(r);
+        any = true;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void pack_block_map(const uint8_t* map, int32_t cols, int32_t row_count, BlockRow* rows) {
@@ -145,23 +168,7 @@ void flood_rows(const BlockRows& passable, BlockRows& filled, int32_t cols, int3
     if (r > 0) pending[r - 1] = true;
     if (r + 1 < row_count) pending[r + 1] = true;
   }
-  // Sweeps down and up carry the fill as far as it goes in one direction each.
-  bool any = true;
-  while (any) {
-    any = false;
-    for (int32_t r = 0; r < row_count; ++r) {
-      if (pending[r]) {
-        settle(r);
-        any = true;
-      }
-    }
-    for (int32_t r = row_count - 1; r >= 0; --r) {
-      if (pending[r]) {
-        settle(r);
-        any = true;
-      }
-    }
-  }
+  sweep_until_settled(pending, row_count, settle);
 }
 
 int32_t count_bits(const BlockRows& rows, int32_t cols, int32_t row_count) {
@@ -240,20 +247,5 @@ void flood_steps(const BlockSteps& steps, BlockRows& filled, int32_t cols, int32
     close_row(steps.right[r], steps.left[r], filled[r], words);
     mark_neighbours(r);
   }
-  bool any = true;
-  while (any) {
-    any = false;
-    for (int32_t r = 0; r < row_count; ++r) {
-      if (pending[r]) {
-        settle(r);
-        any = true;
-      }
-    }
-    for (int32_t r = row_count - 1; r >= 0; --r) {
-      if (pending[r]) {
-        settle(r);
-        any = true;
-      }
-    }
-  }
+  sweep_until_settled(pending, row_count, settle);
 }

@@ -38,6 +38,22 @@ uint64_t pack_word(const uint8_t* bytes, int32_t count) {
   return word;
 }
 
+// Spreads every set bit of `g` towards bit 0 through the bits set in `p`, within one
+// word: doubling steps, each twice as far as the one before.
+inline uint64_t spread_down(uint64_t g, uint64_t p) {
+  g |= p & (g >> 1);
+  p &= p >> 1;
+  g |= p & (g >> 2);
+  p &= p >> 2;
+  g |= p & (g >> 4);
+  p &= p >> 4;
+  g |= p & (g >> 8);
+  p &= p >> 8;
+  g |= p & (g >> 16);
+  p &= p >> 16;
+  return g | (p & (g >> 32));
+}
+
 // Fills each run of `passable` bits that holds a bit of `seeds` (seeds inside
 // passable), across the whole row.
 void fill_runs(const uint64_t* passable, uint64_t* seeds, int32_t words) {
@@ -55,19 +71,7 @@ void fill_runs(const uint64_t* passable, uint64_t* seeds, int32_t words) {
   // Downwards: doubling steps through the passable bits below every filled bit.
   uint64_t incoming = 0;
   for (int32_t w = words - 1; w >= 0; --w) {
-    uint64_t p = passable[w];
-    uint64_t g = seeds[w] | (incoming & p);
-    g |= p & (g >> 1);
-    p &= p >> 1;
-    g |= p & (g >> 2);
-    p &= p >> 2;
-    g |= p & (g >> 4);
-    p &= p >> 4;
-    g |= p & (g >> 8);
-    p &= p >> 8;
-    g |= p & (g >> 16);
-    p &= p >> 16;
-    g |= p & (g >> 32);
+    const uint64_t g = spread_down(seeds[w] | (incoming & passable[w]), passable[w]);
     seeds[w] = g;
     incoming = (g & 1) << 63;
   }
@@ -198,19 +202,7 @@ void close_row(const uint64_t* right, const uint64_t* left, uint64_t* reached, i
   uint64_t incoming = 0;
   for (int32_t w = words - 1; w >= 0; --w) {
     // Bit i may be entered from bit i + 1 when that block may step left.
-    uint64_t p = left[w] >> 1;
-    uint64_t g = reached[w] | incoming;
-    g |= p & (g >> 1);
-    p &= p >> 1;
-    g |= p & (g >> 2);
-    p &= p >> 2;
-    g |= p & (g >> 4);
-    p &= p >> 4;
-    g |= p & (g >> 8);
-    p &= p >> 8;
-    g |= p & (g >> 16);
-    p &= p >> 16;
-    g |= p & (g >> 32);
+    const uint64_t g = spread_down(reached[w] | incoming, left[w] >> 1);
     reached[w] = g;
     incoming = (g & left[w] & 1) << 63;
   }

@@ -11,14 +11,9 @@
 namespace {
 
 #if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
-// Four blocks under the Euclidean rule: bit i set when block i is similar.
-uint32_t euclidean_four(const uint32_t* colors, __m128i reference_low, __m128i reference_high, __m128i limit) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
-  const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(colors)), rgb);
-  // Channel differences in 16-bit lanes, squared and summed in pairs.
-  const __m128i d_low = _mm_sub_epi16(_mm_unpacklo_epi8(v, zero), reference_low);
-  const __m128i d_high = _mm_sub_epi16(_mm_unpackhi_epi8(v, zero), reference_high);
+// Four colour differences, as 16-bit channel lanes (two colours in each half):
+// bit i set when the squared distance of difference i is within `limit`.
+inline uint32_t within_limit(__m128i d_low, __m128i d_high, __m128i limit) {
   __m128i low = _mm_madd_epi16(d_low, d_low);
   __m128i high = _mm_madd_epi16(d_high, d_high);
   low = _mm_add_epi32(low, _mm_srli_epi64(low, 32));
@@ -27,6 +22,17 @@ uint32_t euclidean_four(const uint32_t* colors, __m128i reference_low, __m128i r
   // Distances are at most 3 x 255², so a signed compare is exact.
   const __m128i far = _mm_cmpgt_epi32(_mm_castps_si128(sums), limit);
   return ~static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(far))) & 0xFu;
+}
+
+// Four blocks under the Euclidean rule: bit i set when block i is similar.
+uint32_t euclidean_four(const uint32_t* colors, __m128i reference_low, __m128i reference_high, __m128i limit) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
+  const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(colors)), rgb);
+  // Channel differences in 16-bit lanes, squared and summed in pairs.
+  const __m128i d_low = _mm_sub_epi16(_mm_unpacklo_epi8(v, zero), reference_low);
+  const __m128i d_high = _mm_sub_epi16(_mm_unpackhi_epi8(v, zero), reference_high);
+  return within_limit(d_low, d_high, limit);
 }
 #endif
 
@@ -39,13 +45,7 @@ uint32_t euclidean_pairs_four(const uint32_t* references, const uint32_t* candid
   const __m128i c = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(candidates)), rgb);
   const __m128i d_low = _mm_sub_epi16(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(r, zero));
   const __m128i d_high = _mm_sub_epi16(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(r, zero));
-  __m128i low = _mm_madd_epi16(d_low, d_low);
-  __m128i high = _mm_madd_epi16(d_high, d_high);
-  low = _mm_add_epi32(low, _mm_srli_epi64(low, 32));
-  high = _mm_add_epi32(high, _mm_srli_epi64(high, 32));
-  const __m128 sums = _mm_shuffle_ps(_mm_castsi128_ps(low), _mm_castsi128_ps(high), _MM_SHUFFLE(2, 0, 2, 0));
-  const __m128i far = _mm_cmpgt_epi32(_mm_castps_si128(sums), limit);
-  return ~static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(far))) & 0xFu;
+  return within_limit(d_low, d_high, limit);
 }
 #endif
 

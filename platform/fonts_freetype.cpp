@@ -13,6 +13,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "platform/face_cache_key.h"
 #include "platform/fonts.h"
 
 namespace platform {
@@ -264,16 +265,6 @@ class FreeTypeFace final : public FontFace {
   std::unordered_map<uint64_t, GlyphMask> glyphs_;
 };
 
-using FaceKey = std::tuple<std::string, int32_t, int32_t, int, int32_t, int32_t, int32_t, int32_t, bool, bool>;
-
-FaceKey key_of(const FontFile& file, const FaceSize& size) {
-  return {file.path,           file.index,
-          size.height,         static_cast<int>(size.mode),
-          size.proportions.units_per_em, size.proportions.ascent,
-          size.proportions.descent,      size.average_width,
-          size.bold,           size.italic};
-}
-
 }  // namespace
 
 FontFile find_font_file(const FontQuery& query) {
@@ -300,7 +291,7 @@ std::string font_family_name(const FontFile& file) {
 std::shared_ptr<FontFace> open_font_face(const FontFile& file, const FaceSize& size) {
   static std::map<FaceKey, std::shared_ptr<FontFace>> open_faces;
   if (file.empty() || size.height <= 0) return nullptr;
-  const FaceKey key = key_of(file, size);
+  const FaceKey key = face_key(file, size);
   auto found = open_faces.find(key);
   if (found != open_faces.end()) return found->second;
 

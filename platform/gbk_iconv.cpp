@@ -4,28 +4,14 @@
 #include <string>
 
 #include "platform/gbk.h"
+#include "platform/utf8_sequence.h"
 
 namespace platform {
 namespace {
 
-// Bytes of the UTF-8 character starting at `p`: a well-formed sequence is skipped
-// whole, so a character without a GBK form leaves one replacement, not one per byte.
-size_t utf8_sequence_length(const char* p, size_t left) {
-  const auto lead = static_cast<unsigned char>(p[0]);
-  size_t length = 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-  }
-  if (length > left) return 1;
-  for (size_t i = 1; i < length; ++i) {
-    if ((static_cast<unsigned char>(p[i]) & 0xC0) != 0x80) return 1;
-  }
-  return length;
-}
+// Bytes of the UTF-8 character starting at `p`: a character without a GBK form
+// leaves one replacement, not one per byte.
+size_t utf8_sequence(const char* p, size_t left) { return utf8_sequence_length(std::string_view(p, left), 0); }
 
 size_t one_byte(const char*, size_t) { return 1; }
 
@@ -84,6 +70,6 @@ std::u32string gbk_to_utf32(std::string_view gbk) {
   return out;
 }
 
-std::string utf8_to_gbk(std::string_view utf8) { return convert("GBK", "UTF-8", utf8, "?", utf8_sequence_length); }
+std::string utf8_to_gbk(std::string_view utf8) { return convert("GBK", "UTF-8", utf8, "?", utf8_sequence); }
 
 }  // namespace platform

@@ -123,10 +123,10 @@ bool reduced_size(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height,
   return false;
 }
 
-bool copy_strips(IWICBitmapSource* source, uint32_t width, uint32_t height, int32_t left, int32_t top,
-                 PictureSink& sink, size_t band_bytes) {
-  if (source == nullptr || width == 0 || height == 0 || width > INT32_MAX / 4) return false;
-  const UINT stride = width * 4;
+// Copies the picture in bands of whole rows, top first, each band through `copy` into
+// one buffer of at most `band_bytes`, then hands it to `use`.
+template <typename Copy, typename Use>
+bool for_each_band(UINT width, UINT height, UINT stride, size_t band_bytes, Copy copy, Use use) {
   const UINT band_rows = band_of(band_bytes, stride, height);
   try {
     std::vector<BYTE> band(static_cast<size_t>(stride) * band_rows);
@@ -134,13 +134,24 @@ bool copy_strips(IWICBitmapSource* source, uint32_t width, uint32_t height, int3
     for (UINT y = 0; y < height; y += band_rows) {
       const UINT rows = band_rows < height - y ? band_rows : height - y;
       const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
-      if (FAILED(source->CopyPixels(&rect, stride, stride * rows, band.data()))) return false;
-      deliver(band, stride, 4, GUID_WICPixelFormat32bppBGRA, width, y, rows, left, top, words, sink);
+      if (!copy(rect, band.data())) return false;
+      use(band, y, rows, words);
     }
   } catch (const std::bad_alloc&) {
     return false;
   }
   return true;
+}
+
+bool copy_strips(IWICBitmapSource* source, uint32_t width, uint32_t height, int32_t left, int32_t top,
+                 PictureSink& sink, size_t band_bytes) {
+  if (source == nullptr || width == 0 || height == 0 || width > INT32_MAX / 4) return false;
+  const UINT stride = width * 4;
+  return for_each_band(width, height, stride, band_bytes, [&](const WICRect& rect, BYTE* band) {
+    return SUCCEEDED(source->CopyPixels(&rect, stride, stride * rect.Height, band));
+  }, [&](const std::vector<BYTE>& band, UINT y, UINT rows, std::vector<uint32_t>& words) {
+    deliver(band, stride, 4, GUID_WICPixelFormat32bppBGRA, width, y, rows, left, top, words, sink);
+  });
 }
 
 bool copy_reduced_strips(SourceTransform* transform, uint32_t width, uint32_t height, PictureSink& sink,
@@ -151,24 +162,13 @@ bool copy_reduced_strips(SourceTransform* transform, uint32_t width, uint32_t he
   const UINT depth = bytes_per_pixel(format);
   if (depth == 0) return false;
   const UINT stride = (width * depth + 3) / 4 * 4;
-  const UINT band_rows = band_of(band_bytes, stride, height);
-  try {
-    std::vector<BYTE> band(static_cast<size_t>(stride) * band_rows);
-    std::vector<uint32_t> words(width);
-    for (UINT y = 0; y < height; y += band_rows) {
-      const UINT rows = band_rows < height - y ? band_rows : height - y;
-      // The rectangle is in the scaled picture's own coordinates.
-      const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(width), static_cast<INT>(rows)};
-      if (FAILED(transform->CopyPixels(&rect, width, height, &format, WICBitmapTransformRotate0, stride,
-                                       stride * rows, band.data()))) {
-        return false;
-      }
-      deliver(band, stride, depth, format, width, y, rows, 0, 0, words, sink);
-    }
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return true;
+  // The rectangles are in the scaled picture's own coordinates.
+  return for_each_band(width, height, stride, band_bytes, [&](const WICRect& rect, BYTE* band) {
+    return SUCCEEDED(transform->CopyPixels(&rect, width, height, &format, WICBitmapTransformRotate0, stride,
+                                           stride * rect.Height, band));
+  }, [&](const std::vector<BYTE>& band, UINT y, UINT rows, std::vector<uint32_t>& words) {
+    deliver(band, stride, depth, format, width, y, rows, 0, 0, words, sink);
+  });
 }
 
 }  // namespace platform::wic

@@ -1,0 +1,47 @@
+#pragma once
+// Alpha for the cut-out at the picture's own resolution. The user's deletes are known
+// on the shown (scaled) picture's pixels; each full-resolution pixel near the border
+// between kept and deleted pixels gets its alpha from its own colour, weighed against
+// the colours on the two sides nearby, so a strip of background left inside a kept
+// block turns transparent and an anti-aliased rim keeps partial alpha. Away from that
+// border the alpha is exactly 255 (kept) or 0 (deleted).
+//
+// Full-resolution pixel (x, y) lies in shown pixel
+// (x * width / full_width, y * height / full_height), rounded down.
+#include <cstdint>
+#include <vector>
+
+struct MatteSource {
+  // width x height words 0x00RRGGBB, top row first, rows packed: the picture as it was
+  // loaded at its shown size, before any delete, with the colour transform in force.
+  const uint32_t* colours = nullptr;
+  // width x height bytes in the same layout; nonzero where the user deleted.
+  const uint8_t* deleted = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  // The picture upright at its own size; equal to width x height when not scaled.
+  int32_t full_width = 0;
+  int32_t full_height = 0;
+  // The block size in force, in shown pixels: how far from the border a block's
+  // colour can be mixed.
+  int32_t block_size = 1;
+};
+
+// What the rows need, prepared once per save from a MatteSource; holds no pointer
+// into it.
+struct EdgeMatte {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t full_width = 0;
+  int32_t full_height = 0;
+  std::vector<uint8_t> data;  // layout private to edge_matte.cpp
+};
+
+// False when a size is not positive or the full size is smaller than the shown one.
+bool build_edge_matte(const MatteSource& source, EdgeMatte& matte);
+
+// Alpha of the upright full-resolution row y: `row` holds full_width words 0x00RRGGBB
+// (the colour transform applied), `alpha` receives full_width bytes. Rows may come in
+// any order, and several threads may ask at once. Integer arithmetic only, so every
+// build of the program gives the same bytes.
+void edge_matte_row(const EdgeMatte& matte, int32_t y, const uint32_t* row, uint8_t* alpha);

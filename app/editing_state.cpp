@@ -73,6 +73,11 @@ MOUSEMSG current_msg;
 int32_t hover_row = 0;
 int32_t color_transform_step = 0;
 
+uint32_t loaded_pixels[MAX_GRID_BLOCKS];
+CutoutRecord cutout;
+CutoutRecord history_cutouts[HISTORY_SLOTS];
+DroppedFile dropped_file;
+
 const PanelRow panel_rows[PANEL_ROW_COUNT] = {
     {20, 100, 180, 130, 10, 5},  {20, 150, 180, 180, 10, 5}, {20, 200, 180, 230, 10, 5},
     {20, 250, 180, 280, 10, 5},  {20, 300, 180, 430, 10, 5}, {20, 450, 180, 480, 50, 5},
@@ -115,4 +120,8 @@ void clear_editing_state() {
   current_msg = MOUSEMSG{};
   hover_row = 0;
   color_transform_step = 0;
+  std::memset(loaded_pixels, 0, sizeof loaded_pixels);
+  cutout = CutoutRecord{};
+  for (CutoutRecord& record : history_cutouts) record = CutoutRecord{};
+  dropped_file = DroppedFile{};
 }

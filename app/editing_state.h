@@ -147,6 +147,40 @@ extern int32_t history_oldest;
 extern char cache_dir[20];
 extern FILE* shared_file;
 
+// The colours the picture shows, from the colours it was loaded with: each output
+// channel is taken from one loaded channel, then inverted when `inverted` is 1. The
+// row 5 cycle moves it one step at a time.
+struct ColourTransform {
+  uint8_t red_from = 0;  // 0 red, 1 green, 2 blue
+  uint8_t green_from = 1;
+  uint8_t blue_from = 2;
+  uint8_t inverted = 0;
+};
+
+// What the cut-out at the picture's own size needs beyond the snapshots: the picture
+// as it was loaded, the colour transform in force and the largest block size any of
+// the deletions in force was made at (how far a kept block may still hold background).
+// The snapshot files keep their layout, so each snapshot position has this record
+// beside it, written and brought back with the file.
+struct CutoutRecord {
+  ColourTransform colours;
+  int32_t deleted_block_size = 0;
+};
+extern uint32_t loaded_pixels[MAX_GRID_BLOCKS];
+extern CutoutRecord cutout;
+extern CutoutRecord history_cutouts[HISTORY_SLOTS];
+
+// The dropped file, as it was when the picture was loaded from it: the cut-out is read
+// again from it at its own size, and only while it is unchanged.
+struct DroppedFile {
+  char path[4096];
+  uint64_t size;
+  int64_t modified;
+  int32_t width;  // upright, at its own size
+  int32_t height;
+};
+extern DroppedFile dropped_file;
+
 // Input
 extern MOUSEMSG current_msg;
 extern int32_t hover_row;

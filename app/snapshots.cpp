@@ -110,6 +110,7 @@ bool restore_snapshot(int32_t pos) {
   std::memcpy(block_sizes, sizes, sizeof sizes);
   std::memcpy(swatch_used, used, sizeof used);
   std::memcpy(swatch_colors, colors, sizeof colors);
+  cutout = history_cutouts[pos];
   return true;
 }
 
@@ -141,6 +142,7 @@ void redraw_after_restore() {
 void save_snapshot() {
   char name[50];
   snapshot_file_name(history_pos, name);
+  history_cutouts[history_pos] = cutout;
   history_pos = step_forward(history_pos);
   history_newest = history_pos;
   // A full ring gives up its oldest snapshot.

@@ -13,6 +13,7 @@
 #include "graphics/graph_context.h"
 #include "graphics/picture_files.h"
 #include "panel/tool_panel.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -26,12 +27,25 @@ constexpr COLORREF WHITE = 0xFFFFFF;
   std::exit(0);
 }
 
+// The cut-out is read again from the file at its own size when saved, but only from
+// the file as it was now: a path too long to keep, or a file whose size or time has
+// changed by then, makes the save fall back to the size shown.
+void remember_dropped_file(const char* path, int32_t width, int32_t height) {
+  dropped_file = DroppedFile{};
+  if (std::strlen(path) >= sizeof dropped_file.path) return;
+  if (!platform::file_identity(path, dropped_file.size, dropped_file.modified)) return;
+  std::strcpy(dropped_file.path, path);
+  dropped_file.width = width;
+  dropped_file.height = height;
+}
+
 // The size comes from the header first, so a large picture is decoded only once,
 // straight down to the size it is shown at.
 void load_picture(const char* path) {
   int32_t width = 0;
   int32_t height = 0;
   if (!gfx_picture_size(path, width, height)) refuse_picture();
+  remember_dropped_file(path, width, height);
   const PictureSize fitted = fitted_picture_size(width, height);
   if (fitted.width == width && fitted.height == height) {
     gfx_load_picture(&picture, path, 0, 0, false);
@@ -72,6 +86,10 @@ void set_start_values() {
   for (int32_t k = 1; k <= LARGEST_BLOCK_SIZE; ++k) block_sizes[k] = k;
   save_counter = 0;
   picture_pixels = gfx_pixels(&picture);
+  if (picture_pixels != nullptr && picture_width > 0 && picture_height > 0)
+    std::memcpy(loaded_pixels, picture_pixels,
+                sizeof(uint32_t) * static_cast<size_t>(picture_width) * static_cast<size_t>(picture_height));
+  cutout = CutoutRecord{};
   window_pixels = gfx_pixels(nullptr);
   std::memset(selected_map, 0, sizeof selected_map);
   std::memset(outside_map, 0, sizeof outside_map);

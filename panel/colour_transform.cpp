@@ -1,23 +1,25 @@
 #include "panel/colour_transform.h"
 
-void transform_colours(uint32_t* pixels, std::size_t count, int32_t step) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const uint32_t v = pixels[i];
-    const uint32_t r = (v >> 16) & 0xFF;
-    const uint32_t g = (v >> 8) & 0xFF;
-    const uint32_t b = v & 0xFF;
-    switch (step) {
-      case 0:
-      case 1:
-        pixels[i] = (b << 16) | (r << 8) | g;
-        break;
-      case 2:
-      case 5:
-        pixels[i] = ((255 - r) << 16) | ((255 - g) << 8) | (255 - b);
-        break;
-      default:  // 3, 4
-        pixels[i] = (g << 16) | (b << 8) | r;
-        break;
-    }
+ColourTransform colour_step(int32_t step) {
+  switch (step) {
+    case 0:
+    case 1:
+      return {2, 0, 1, 0};  // (B, R, G)
+    case 2:
+    case 5:
+      return {0, 1, 2, 1};
+    default:  // 3, 4
+      return {1, 2, 0, 0};  // (G, B, R)
   }
+}
+
+ColourTransform compose_colour_transforms(const ColourTransform& earlier, const ColourTransform& later) {
+  const uint8_t from[3] = {earlier.red_from, earlier.green_from, earlier.blue_from};
+  return {from[later.red_from], from[later.green_from], from[later.blue_from],
+          static_cast<uint8_t>(earlier.inverted ^ later.inverted)};
+}
+
+void transform_colours(uint32_t* pixels, std::size_t count, int32_t step) {
+  const ColourTransform transform = colour_step(step);
+  for (std::size_t i = 0; i < count; ++i) pixels[i] = apply_colour_transform(transform, pixels[i]);
 }

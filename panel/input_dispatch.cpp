@@ -164,6 +164,7 @@ void transform_picture() {
   hide_outline();
   transform_colours(picture_pixels, static_cast<std::size_t>(picture_width) * static_cast<std::size_t>(picture_height),
                     color_transform_step);
+  cutout.colours = compose_colour_transforms(cutout.colours, colour_step(color_transform_step));
   color_transform_step = (color_transform_step + 1) % 6;
   gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
   gfx_flush();

@@ -43,4 +43,31 @@ bool move_file(const char* from, const char* to, bool replace) {
 
 bool remove_file(const char* path) { return path != nullptr && std::remove(path) == 0; }
 
+bool file_identity(const char* path, uint64_t& size, int64_t& modified) {
+  struct stat info{};
+  if (path == nullptr || stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  size = static_cast<uint64_t>(info.st_size);
+  modified = static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+  return true;
+}
+
+std::FILE* create_scratch_file(const char* path) {
+  if (path == nullptr) return nullptr;
+  const int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return nullptr;
+  std::FILE* file = fdopen(fd, "w+b");
+  if (file == nullptr) close(fd);
+  return file;
+}
+
+bool read_at(std::FILE* file, uint64_t offset, void* data, size_t size) {
+  return file != nullptr && fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+         std::fread(data, 1, size, file) == size;
+}
+
+bool write_at(std::FILE* file, uint64_t offset, const void* data, size_t size) {
+  return file != nullptr && fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+         std::fwrite(data, 1, size, file) == size;
+}
+
 }  // namespace platform

@@ -46,4 +46,41 @@ bool move_file(const char* from, const char* to, bool replace) {
 
 bool remove_file(const char* path) { return path != nullptr && _wremove(to_wide(path).c_str()) == 0; }
 
+bool file_identity(const char* path, uint64_t& size, int64_t& modified) {
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (path == nullptr || !GetFileAttributesExW(to_wide(path).c_str(), GetFileExInfoStandard, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  size = (uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  modified = static_cast<int64_t>((uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                  info.ftLastWriteTime.dwLowDateTime);
+  return true;
+}
+
+std::FILE* create_scratch_file(const char* path) {
+  if (path == nullptr) return nullptr;
+  HANDLE handle = CreateFileW(to_wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "w+b");
+  if (file == nullptr) _close(fd);
+  return file;
+}
+
+bool read_at(std::FILE* file, uint64_t offset, void* data, size_t size) {
+  return file != nullptr && _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0 &&
+         std::fread(data, 1, size, file) == size;
+}
+
+bool write_at(std::FILE* file, uint64_t offset, const void* data, size_t size) {
+  return file != nullptr && _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0 &&
+         std::fwrite(data, 1, size, file) == size;
+}
+
 }  // namespace platform

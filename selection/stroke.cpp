@@ -45,6 +45,8 @@ void delete_selection() {
     }
   }
 
+  // Background can be left inside a kept block up to a block's width from the border.
+  cutout.deleted_block_size = std::max(cutout.deleted_block_size, block_size);
   gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
   gfx_flush();
 }

@@ -76,7 +76,7 @@ install_group "the display and desktop tools the tests drive" \
   dpkg-dev file debootstrap desktop-file-utils util-linux procps
 install_group "the Windows build and 64-bit Wine" \
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
-  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 zip
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine64 zip
 
 say "installing 32-bit Wine (optional)"
 if ! apt-get install -y -q --no-install-recommends wine32:i386; then

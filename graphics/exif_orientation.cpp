@@ -85,15 +85,7 @@ std::vector<uint32_t> orient_pixels(const std::vector<uint32_t>& pixels, int32_t
     for (int32_t dx = 0; dx < out_width; ++dx) {
       int32_t sx = dx;
       int32_t sy = dy;
-      switch (orientation) {
-        case 2: sx = width - 1 - dx; break;
-        case 3: sx = width - 1 - dx; sy = height - 1 - dy; break;
-        case 4: sy = height - 1 - dy; break;
-        case 5: sx = dy; sy = dx; break;
-        case 6: sx = dy; sy = height - 1 - dx; break;
-        case 7: sx = width - 1 - dy; sy = height - 1 - dx; break;
-        case 8: sx = width - 1 - dy; sy = dx; break;
-      }
+      stored_position(orientation, width, height, sx, sy);
       out[static_cast<size_t>(dy) * out_width + dx] = pixels[static_cast<size_t>(sy) * width + sx];
     }
   }

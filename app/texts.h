@@ -19,6 +19,12 @@ inline constexpr char msg_unreadable_picture[] =
 
 inline constexpr char msg_saved_format[] = "\xB3\xC9\xB9\xA6\xB1\xA3\xB4\xE6\xB5\xBD %s \xC7\xEB\xB2\xE9\xBF\xB4";  // 成功保存到 %s 请查看
 inline constexpr char msg_save_failed_format[] = "\xB1\xA3\xB4\xE6\xCA\xA7\xB0\xDC\xA3\xBA%s";  // 保存失败：%s
+// 成功保存到 %s，原图已变或不可读，PNG 为显示尺寸
+inline constexpr char msg_saved_shown_size_format[] =
+    "\xB3\xC9\xB9\xA6\xB1\xA3\xB4\xE6\xB5\xBD %s\xA3\xAC\xD4\xAD\xCD\xBC\xD2\xD1\xB1\xE4\xBB\xF2\xB2\xBB\xBF\xC9\xB6\xC1"
+    "\xA3\xAC" "PNG \xCE\xAA\xCF\xD4\xCA\xBE\xB3\xDF\xB4\xE7";
+// The window's caption while a long save runs: Vorlane      正在保存 %d%%
+inline constexpr char caption_saving_format[] = "Vorlane      \xD5\xFD\xD4\xDA\xB1\xA3\xB4\xE6 %d%%";
 inline constexpr char caption_save[] = "\xB1\xA3\xB4\xE6\xCD\xBC\xC6\xAC";  // 保存图片
 
 // The face names belong to the drawing code, which knows what stands in for them.

@@ -35,9 +35,12 @@ int32_t first_free_number(const char* base, int32_t first) {
   return -1;
 }
 
-NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vector<uint8_t>& bmp,
-                                const std::vector<uint8_t>& png, PlaceFile place) {
-  if (place == nullptr) place = place_new_file;
+namespace {
+
+// Places the PNG under its numbered name; the BMP is placed first.
+template <typename PlacePng>
+NumberedSave place_pair(const char* base, int32_t first, const std::vector<uint8_t>& bmp, PlaceFile place,
+                        PlacePng place_png) {
   char bmp_name[NAME_CAPACITY];
   char png_name[NAME_CAPACITY];
   NumberedSave result;
@@ -47,7 +50,7 @@ NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vect
     numbered_name(png_name, sizeof png_name, base, number, "png");
     WholeFileResult placed = place(bmp_name, bmp);
     if (placed == WholeFileResult::written) {
-      placed = place(png_name, png);
+      placed = place_png(png_name);
       // Half a pair is no result: the BMP we just made goes again.
       if (placed != WholeFileResult::written) platform::remove_file(bmp_name);
     }
@@ -59,5 +62,23 @@ NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vect
     if (number == INT32_MAX) break;
     number = first_free_number(base, number + 1);
   }
+  return result;
+}
+
+}  // namespace
+
+NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vector<uint8_t>& bmp,
+                                const std::vector<uint8_t>& png, PlaceFile place) {
+  if (place == nullptr) place = place_new_file;
+  return place_pair(base, first, bmp, place, [&](const char* name) { return place(name, png); });
+}
+
+NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vector<uint8_t>& bmp,
+                                const char* png_file) {
+  const NumberedSave result = place_pair(base, first, bmp, place_new_file, [png_file](const char* name) {
+    if (platform::move_file(png_file, name, false)) return WholeFileResult::written;
+    return platform::file_exists(name) ? WholeFileResult::name_taken : WholeFileResult::failed;
+  });
+  if (!result.saved) platform::remove_file(png_file);
   return result;
 }

@@ -29,3 +29,8 @@ struct NumberedSave {
 // after its BMP, the BMP is removed again, so a result is always a whole pair.
 NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vector<uint8_t>& bmp,
                                 const std::vector<uint8_t>& png, PlaceFile place = nullptr);
+
+// The same with the PNG already written to the file `png_file` (in the working
+// directory), which is moved to its numbered name; on failure it is removed.
+NumberedSave save_numbered_pair(const char* base, int32_t first, const std::vector<uint8_t>& bmp,
+                                const char* png_file);

@@ -1,5 +1,6 @@
 #include "panel/save_result.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +11,11 @@
 #include "app/texts.h"
 #include "graphics/message_box.h"
 #include "graphics/picture_files.h"
+#include "panel/cutout_png.h"
 #include "panel/numbered_save.h"
+#include "graphics/graph_context.h"
+#include "platform/files.h"
 #include "platform/gbk.h"
-#include "platform/png_writer.h"
 
 namespace {
 
@@ -47,26 +50,57 @@ void format_gbk_text(char* out, std::size_t capacity, const char* format, std::s
   std::memset(out + length, 0, capacity - length);
 }
 
+namespace {
+
+// A save that runs longer than this shows how far it has come in the window's caption;
+// the window keeps repainting meanwhile, from its own thread.
+constexpr std::chrono::milliseconds QUIET_SAVE{500};
+
+std::chrono::steady_clock::time_point save_started;
+int32_t shown_percent = -1;
+
+void show_save_progress(double done) {
+  if (std::chrono::steady_clock::now() - save_started < QUIET_SAVE) return;
+  const auto percent = static_cast<int32_t>(done * 100);
+  if (percent == shown_percent) return;
+  shown_percent = percent;
+  char caption[64];
+  std::snprintf(caption, sizeof caption, texts::caption_saving_format, static_cast<int>(percent));
+  gfx_set_window_caption(caption);
+}
+
+// A name in the working directory that nothing has yet, for the PNG while it is made.
+std::string temporary_png_name() {
+  static uint32_t counter = 0;
+  const auto stamp = static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  std::string name;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = std::string(picture_base_name) + ".~cutout" + std::to_string((stamp + ++counter) % 1000000007u);
+    if (!platform::file_exists(name.c_str())) break;
+  }
+  return name;
+}
+
+}  // namespace
+
 void save_result() {
-  const std::size_t count =
-      picture.pixels != nullptr && picture.width > 0 && picture.height > 0
-          ? static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)
-          : 0;
-  // The PNG is the cut-out itself: what was deleted is transparent, the rest opaque.
-  std::vector<uint8_t> alpha(count, 255);
-  for (std::size_t i = 0; i < count && i < MAX_GRID_BLOCKS; ++i)
-    if (deleted_pixels[i]) alpha[i] = 0;
+  save_started = std::chrono::steady_clock::now();
+  shown_percent = -1;
   const std::vector<uint8_t> bmp = gfx_encode_bmp(&picture);
-  const std::vector<uint8_t> png = platform::encode_png(picture.pixels, picture.width, picture.height, alpha.data());
+  const std::string png = temporary_png_name();
+  const CutoutResult cutout_png = bmp.empty() ? CutoutResult{} : write_cutout_png(png.c_str(), show_save_progress);
+  if (shown_percent >= 0) gfx_set_window_caption(texts::caption_main);
 
   NumberedSave result;
-  if (!bmp.empty() && !png.empty()) result = save_numbered_pair(picture_base_name, save_counter, bmp, png);
+  if (cutout_png.written) result = save_numbered_pair(picture_base_name, save_counter, bmp, png.c_str());
   numbered_name(save_path, sizeof save_path, picture_base_name, result.number >= 0 ? result.number : save_counter,
                 "bmp");
   // The file name is the system's own (UTF-8); the message box takes GBK.
   const std::string name = platform::utf8_to_gbk(save_path);
-  format_gbk_text(save_message, sizeof save_message,
-                  result.saved ? texts::msg_saved_format : texts::msg_save_failed_format, name);
+  const char* format = texts::msg_save_failed_format;
+  if (result.saved)
+    format = cutout_png.size == CutoutSize::own ? texts::msg_saved_format : texts::msg_saved_shown_size_format;
+  format_gbk_text(save_message, sizeof save_message, format, name);
   gfx_message_box(save_message, texts::caption_save);
   // A failed save takes no number, so the next success does not leave a gap.
   if (result.saved && result.number < INT32_MAX) save_counter = result.number + 1;

@@ -3,8 +3,8 @@
 #include <string_view>
 
 // Writes the picture as the next numbered BMP in the working directory, and beside it
-// the cut-out as a PNG of the same number whose deleted pixels are transparent, then
-// tells the user in a message box. Numbers whose names are taken are skipped; the
+// the cut-out as a PNG of the same number at the picture's own size, whose deleted
+// pixels are transparent, then tells the user in a message box. Numbers whose names are taken are skipped; the
 // counter moves on only when both files were written.
 void save_result();
 

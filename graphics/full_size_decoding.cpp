@@ -176,7 +176,8 @@ bool hand_on_turned(TileStore& store, int32_t orientation, int32_t width, int32_
 
 }  // namespace
 
-bool decode_full_size(const uint8_t* bytes, size_t size, const char* scratch_path, UprightBandSink& sink) {
+bool decode_full_size(const uint8_t* bytes, size_t size, const char* scratch_path, UprightBandSink& sink,
+                      int64_t budget) {
   int32_t width = 0;
   int32_t height = 0;
   if (!platform::read_picture_size(bytes, size, width, height)) return false;
@@ -188,7 +189,7 @@ bool decode_full_size(const uint8_t* bytes, size_t size, const char* scratch_pat
       if (!bands.broken()) return decoded && bands.finish();
       if (bands.handed_on() && !sink.restart()) return false;
     }
-    TileStore store(width, height, scratch_path == nullptr ? "" : scratch_path);
+    TileStore store(width, height, scratch_path == nullptr ? "" : scratch_path, budget);
     TileFiller filler(store, width, height, sink);
     if (!platform::decode_picture(bytes, size, width, height, filler) || !store.ok()) return false;
     return hand_on_turned(store, orientation, width, height, sink);

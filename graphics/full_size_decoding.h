@@ -23,8 +23,9 @@ class UprightBandSink {
 // Decodes the picture in `bytes` at its own size and hands it to `sink` upright (its
 // EXIF orientation applied), band by band from the top. A picture that needs no
 // turning and whose decoder delivers rows in order passes straight through; any other
-// goes through a TileStore whose scratch file is `scratch_path`. True when every band
-// was handed on.
-bool decode_full_size(const uint8_t* bytes, size_t size, const char* scratch_path, UprightBandSink& sink);
+// goes through a TileStore whose scratch file is `scratch_path`, holding up to
+// `budget` bytes in memory. True when every band was handed on.
+bool decode_full_size(const uint8_t* bytes, size_t size, const char* scratch_path, UprightBandSink& sink,
+                      int64_t budget = int64_t{64} << 20);
 
 }  // namespace Canvas

@@ -8,7 +8,7 @@
 
 namespace Canvas {
 
-TileStore::TileStore(int32_t width, int32_t height, std::string scratch_path)
+TileStore::TileStore(int32_t width, int32_t height, std::string scratch_path, int64_t budget)
     : width_(width),
       height_(height),
       tile_rows_((height + TILE - 1) / TILE),
@@ -16,7 +16,7 @@ TileStore::TileStore(int32_t width, int32_t height, std::string scratch_path)
       band_words_(static_cast<size_t>(tile_columns_) * TILE * TILE),
       scratch_path_(std::move(scratch_path)) {
   const int64_t band_bytes = static_cast<int64_t>(band_words_) * 4;
-  const int64_t fitting = std::max<int64_t>(2, MEMORY_BUDGET / std::max<int64_t>(band_bytes, 1));
+  const int64_t fitting = std::max<int64_t>(2, budget / std::max<int64_t>(band_bytes, 1));
   try {
     bands_.resize(static_cast<size_t>(std::min<int64_t>(fitting, tile_rows_)));
     band_of_row_.assign(static_cast<size_t>(tile_rows_), -1);

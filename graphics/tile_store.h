@@ -16,8 +16,9 @@ class TileStore {
   static constexpr int32_t TILE = 64;
   static constexpr int64_t MEMORY_BUDGET = int64_t{64} << 20;
 
-  // `scratch_path` names the scratch file, made only when the budget is exceeded.
-  TileStore(int32_t width, int32_t height, std::string scratch_path);
+  // `scratch_path` names the scratch file, made only when `budget` bytes of bands do
+  // not hold the picture; at least two bands are always held.
+  TileStore(int32_t width, int32_t height, std::string scratch_path, int64_t budget = MEMORY_BUDGET);
   ~TileStore();
   TileStore(const TileStore&) = delete;
   TileStore& operator=(const TileStore&) = delete;

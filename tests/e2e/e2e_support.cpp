@@ -1,5 +1,7 @@
 #include "e2e_support.h"
 
+#include <png.h>
+
 #include "app/texts.h"
 #include "platform/gbk.h"
 
@@ -978,6 +980,27 @@ std::string Session::confirm_save_box(Picture* box_shot) {
   if (x_->window_viewable(box)) ADD_FAILURE() << "the message box did not close on Return";
   x_->xdotool("windowfocus " + std::to_string(window_));
   return title;
+}
+
+Rgba read_rgba_png(const fs::path& path) {
+  Rgba out;
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&png, path.c_str())) {
+    ADD_FAILURE() << path << ": " << png.message;
+    return out;
+  }
+  EXPECT_EQ(png.format, static_cast<uint32_t>(PNG_FORMAT_RGBA)) << path << " is not 8-bit RGBA";
+  png.format = PNG_FORMAT_RGBA;
+  out.bytes.resize(PNG_IMAGE_SIZE(png));
+  if (!png_image_finish_read(&png, nullptr, out.bytes.data(), 0, nullptr)) {
+    ADD_FAILURE() << path << ": " << png.message;
+    out.bytes.clear();
+    return out;
+  }
+  out.width = static_cast<int>(png.width);
+  out.height = static_cast<int>(png.height);
+  return out;
 }
 
 void Session::keep(const std::string& name, const Picture& picture) { write_png(root() / name, picture); }

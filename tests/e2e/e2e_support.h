@@ -60,6 +60,15 @@ std::optional<Picture> read_bmp(const fs::path& path);
 // Uncompressed (stored) PNG, for looking at results.
 bool write_png(const fs::path& path, const Picture& picture);
 
+struct Rgba {
+  int width = 0, height = 0;
+  std::vector<uint8_t> bytes;  // four per pixel
+  uint32_t colour(size_t i) const { return rgb(bytes[4 * i], bytes[4 * i + 1], bytes[4 * i + 2]); }
+  uint8_t alpha(size_t i) const { return bytes[4 * i + 3]; }
+};
+// Reads an 8-bit RGBA PNG; fails the test when the file is anything else.
+Rgba read_rgba_png(const fs::path& path);
+
 struct DiffReport {
   int64_t differing = 0;  // pixels that differ
   int max_channel = 0;    // largest difference of one channel

@@ -17,6 +17,7 @@
 
 #include "graphics/area_scaler.h"
 #include "graphics/exif_orientation.h"
+#include "graphics/full_size_decoding.h"
 #include "picture_writers.h"
 #include "platform/picture_decode.h"
 #include "platform/picture_formats.h"
@@ -525,3 +526,69 @@ TEST(PngBounds, DataThatCannotHoldThePictureIsRefusedBeforeInflating) {
 }
 
 }  // namespace
+
+// Collects what decode_full_size hands on, checking that bands come from the top.
+class CollectedBands final : public Canvas::UprightBandSink {
+ public:
+  explicit CollectedBands(int32_t width) : width_(width) {}
+  bool band(int32_t y, int32_t rows, const uint32_t* pixels) override {
+    EXPECT_EQ(y * static_cast<int64_t>(width_), static_cast<int64_t>(words.size())) << "a band out of order";
+    words.insert(words.end(), pixels, pixels + static_cast<size_t>(rows) * width_);
+    return true;
+  }
+  void progress(double) override {}
+  bool restart() override {
+    words.clear();
+    ++restarts;
+    return true;
+  }
+  std::vector<uint32_t> words;
+  int restarts = 0;
+
+ private:
+  int32_t width_;
+};
+
+// At their own size, upright, band by band: the same pixels as the whole picture
+// turned upright, however the decoder delivers them and whether or not the tiles
+// spill to the scratch file.
+TEST_F(PictureDecoding, FullSizeBandsAreThePictureUpright) {
+  constexpr int32_t W = 301, H = 203;  // several bands and tiles, neither a whole number
+  const RowMaker rows = [](int32_t y, std::vector<uint8_t>& row) {
+    for (int32_t x = 0; x < W; ++x) {
+      row[3 * x] = static_cast<uint8_t>(x * 7 + y);
+      row[3 * x + 1] = static_cast<uint8_t>(y * 3);
+      row[3 * x + 2] = static_cast<uint8_t>(x ^ y);
+    }
+  };
+  ASSERT_TRUE(write_png(path("p.png"), W, H, rows));
+  convert("'" + path("p.png") + "' -interlace PNG '" + path("interlaced.png") + "'");
+  convert("'" + path("p.png") + "' BMP3:'" + path("bottom-up.bmp") + "'");
+  convert("'" + path("p.png") + "' -define tiff:tile-geometry=128x128 '" + path("tiled.tif") + "'");
+  struct Case {
+    std::string file;
+    int64_t budget;
+    bool restarts;  // the rows first came in order, then did not
+  };
+  std::vector<Case> cases = {{"interlaced.png", 0, false}, {"bottom-up.bmp", 0, false},
+                             {"tiled.tif", 64 << 20, true}, {"p.png", 64 << 20, false}};
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    const std::string name = "o" + std::to_string(orientation) + ".jpg";
+    ASSERT_TRUE(write_jpeg(path(name), W, H, rows, 90, JpegColours::rgb, exif_with_orientation(orientation, false)));
+    cases.push_back({name, 64 << 20, false});
+    cases.push_back({name, 0, false});  // two bands of tiles in memory, the rest in the file
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file + " budget " + std::to_string(c.budget));
+    const std::vector<uint8_t> bytes = bytes_of(path(c.file));
+    Canvas::DecodedPicture whole;
+    ASSERT_TRUE(Canvas::decode_picture_at(bytes.data(), bytes.size(), 0, 0, whole));
+    CollectedBands bands(whole.width);
+    ASSERT_TRUE(Canvas::decode_full_size(bytes.data(), bytes.size(), path("scratch").c_str(), bands, c.budget));
+    std::vector<uint32_t> expected = whole.pixels;
+    for (uint32_t& v : expected) v &= 0xFFFFFF;
+    EXPECT_TRUE(bands.words == expected) << "the bands differ from the picture turned upright";
+    EXPECT_EQ(bands.restarts > 0, c.restarts);
+    EXPECT_FALSE(fs::exists(path("scratch"))) << "the scratch file was left behind";
+  }
+}

@@ -71,6 +71,14 @@ class Snapshots : public ::testing::Test {
     settings.range_mode = static_cast<uint8_t>((k / 8) % 2);
     swatch_colors[29] = 0x00ABCDEFu + static_cast<uint32_t>(k);
     swatch_used[29] = static_cast<uint8_t>(k % 2);
+    cutout = cutout_of(k);
+  }
+
+  // The record beside the ring that the cut-out needs, one of its own per version.
+  static CutoutRecord cutout_of(int k) {
+    return {{static_cast<uint8_t>(k % 3), static_cast<uint8_t>((k + 1) % 3), static_cast<uint8_t>((k + 2) % 3),
+             static_cast<uint8_t>((k / 3) % 2)},
+            k + 1};
   }
 
   // True when the editable state is version k, as the snapshot restored it.
@@ -86,6 +94,11 @@ class Snapshots : public ::testing::Test {
     }
     if (swatch_colors[29] != 0x00ABCDEFu + static_cast<uint32_t>(k) || swatch_used[29] != k % 2) {
       return ::testing::AssertionFailure() << "swatches";
+    }
+    const CutoutRecord want = cutout_of(k);
+    if (std::memcmp(&cutout.colours, &want.colours, sizeof want.colours) != 0 ||
+        cutout.deleted_block_size != want.deleted_block_size) {
+      return ::testing::AssertionFailure() << "the cut-out record of version " << cutout.deleted_block_size - 1;
     }
     return ::testing::AssertionSuccess();
   }

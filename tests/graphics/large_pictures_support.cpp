@@ -1,6 +1,8 @@
 #include "large_pictures.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include <unistd.h>
@@ -48,6 +50,27 @@ std::string photo_200mp_jpeg(const std::string& build_dir) {
   return cached(build_dir, "photo-16320x12240.jpg", [](const std::string& path) {
     return picture_writers::write_jpeg(path, 16320, 12240, photo_row, 90);
   });
+}
+
+std::string photo_200mp_jpeg_oriented(const std::string& build_dir, int orientation) {
+  const std::string plain = photo_200mp_jpeg(build_dir);
+  if (plain.empty()) return {};
+  return cached(build_dir, "photo-16320x12240-" + std::to_string(orientation) + ".jpg",
+                [&](const std::string& path) {
+                  std::ifstream in(plain, std::ios::binary);
+                  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+                  if (bytes.size() < 2) return false;
+                  // The EXIF block goes right after the start marker.
+                  const std::vector<uint8_t> exif = picture_writers::exif_with_orientation(orientation, false);
+                  const size_t length = exif.size() + 2;
+                  std::ofstream out(path, std::ios::binary);
+                  out.write(bytes.data(), 2);
+                  const char marker[4] = {char(0xFF), char(0xE1), char(length >> 8), char(length & 0xFF)};
+                  out.write(marker, 4);
+                  out.write(reinterpret_cast<const char*>(exif.data()), static_cast<std::streamsize>(exif.size()));
+                  out.write(bytes.data() + 2, static_cast<std::streamsize>(bytes.size() - 2));
+                  return static_cast<bool>(out);
+                });
 }
 
 std::string picture_100mp_png(const std::string& build_dir) {

@@ -87,12 +87,10 @@ std::vector<uint8_t> exif_with_orientation(int orientation, bool big_endian) {
       u16(b, v >> 16);
     }
   };
-  std::vector<uint8_t> b = {'E', 'x', 'i', 'f', 0, 0};
-  if (big_endian) {
-    b.insert(b.end(), {'M', 'M', 0, 42});
-  } else {
-    b.insert(b.end(), {'I', 'I', 42, 0});
-  }
+  // The block's header and the TIFF byte-order mark, written whole (GCC 12 warns
+  // wrongly about inserting into a short vector).
+  std::vector<uint8_t> b = big_endian ? std::vector<uint8_t>{'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42}
+                                      : std::vector<uint8_t>{'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0};
   u32(b, 8);             // first directory right after the header
   u16(b, 2);             // two entries: a resolution unit, then the orientation
   u16(b, 0x0128);

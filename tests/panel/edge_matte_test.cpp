@@ -52,6 +52,7 @@ TEST(EdgeMatte, RefinesTheBlockEdgeToThePicturesOwnPixels) {
       {1200, 900, 300, 225, 5, 10, 0.10},
       {1200, 900, 300, 225, 1, 10, 0.10},
       {900, 700, 320, 248, 5, 10, 0.10},  // not a whole scale
+      {1200, 900, 300, 225, 16, 10, 0.10},  // large blocks, whose wide zone is crossed in strides
       {320, 240, 320, 240, 5, 10, 0.10},  // 1:1, where only the blocks' own halo is wrong
       // 1:1 at block size 1, where the noise asks for a wider tolerance and only the
       // rim is left to get right.

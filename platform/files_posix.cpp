@@ -13,14 +13,21 @@ std::FILE* open_file(const char* path, const char* mode) {
   return std::fopen(path, mode);
 }
 
-std::FILE* create_new_file(const char* path) {
+namespace {
+
+// A stream over a file made new with `flags` and `permissions`, in the stream `mode`.
+std::FILE* open_new(const char* path, int flags, mode_t permissions, const char* mode) {
   if (path == nullptr) return nullptr;
-  const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int fd = open(path, flags | O_CREAT | O_EXCL | O_CLOEXEC, permissions);
   if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, "wb");
+  std::FILE* file = fdopen(fd, mode);
   if (file == nullptr) close(fd);
   return file;
 }
+
+}  // namespace
+
+std::FILE* create_new_file(const char* path) { return open_new(path, O_WRONLY, 0666, "wb"); }
 
 bool file_exists(const char* path) {
   struct stat info{};
@@ -51,14 +58,7 @@ bool file_identity(const char* path, uint64_t& size, int64_t& modified) {
   return true;
 }
 
-std::FILE* create_scratch_file(const char* path) {
-  if (path == nullptr) return nullptr;
-  const int fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return nullptr;
-  std::FILE* file = fdopen(fd, "w+b");
-  if (file == nullptr) close(fd);
-  return file;
-}
+std::FILE* create_scratch_file(const char* path) { return open_new(path, O_RDWR, 0600, "w+b"); }
 
 bool read_at(std::FILE* file, uint64_t offset, void* data, size_t size) {
   return file != nullptr && fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 &&

@@ -16,20 +16,28 @@ std::FILE* open_file(const char* path, const char* mode) {
   return _wfopen(to_wide(path).c_str(), to_wide(mode).c_str());
 }
 
-std::FILE* create_new_file(const char* path) {
+namespace {
+
+// A stream over a file made new, for `access` with the stream `mode`.
+std::FILE* open_new(const char* path, DWORD access, DWORD share, DWORD attributes, int flags, const char* mode) {
   if (path == nullptr) return nullptr;
-  HANDLE handle = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileW(to_wide(path).c_str(), access, share, nullptr, CREATE_NEW, attributes, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
   if (fd < 0) {
     CloseHandle(handle);
     return nullptr;
   }
   // From here the descriptor owns the handle.
-  std::FILE* file = _fdopen(fd, "wb");
+  std::FILE* file = _fdopen(fd, mode);
   if (file == nullptr) _close(fd);
   return file;
+}
+
+}  // namespace
+
+std::FILE* create_new_file(const char* path) {
+  return open_new(path, GENERIC_WRITE, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL, _O_WRONLY, "wb");
 }
 
 bool file_exists(const char* path) {
@@ -59,18 +67,7 @@ bool file_identity(const char* path, uint64_t& size, int64_t& modified) {
 }
 
 std::FILE* create_scratch_file(const char* path) {
-  if (path == nullptr) return nullptr;
-  HANDLE handle = CreateFileW(to_wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  std::FILE* file = _fdopen(fd, "w+b");
-  if (file == nullptr) _close(fd);
-  return file;
+  return open_new(path, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_TEMPORARY, _O_RDWR, "w+b");
 }
 
 bool read_at(std::FILE* file, uint64_t offset, void* data, size_t size) {

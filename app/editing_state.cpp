@@ -72,6 +72,7 @@ FILE* shared_file = nullptr;
 MOUSEMSG current_msg;
 int32_t hover_row = 0;
 int32_t color_transform_step = 0;
+uint8_t regrowth_waiting = 0;
 
 const PanelRow panel_rows[PANEL_ROW_COUNT] = {
     {20, 100, 180, 130, 10, 5},  {20, 150, 180, 180, 10, 5}, {20, 200, 180, 230, 10, 5},
@@ -115,4 +116,5 @@ void clear_editing_state() {
   current_msg = MOUSEMSG{};
   hover_row = 0;
   color_transform_step = 0;
+  regrowth_waiting = 0;
 }

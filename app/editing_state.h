@@ -151,6 +151,9 @@ extern FILE* shared_file;
 extern MOUSEMSG current_msg;
 extern int32_t hover_row;
 extern int32_t color_transform_step;
+// 1 while a setting that decides growth has changed under a shown outline and the
+// stroke still waits to be grown again (the old outline is already erased).
+extern uint8_t regrowth_waiting;
 
 // The tool panel's constant tables.
 extern const PanelRow panel_rows[PANEL_ROW_COUNT];

@@ -85,11 +85,11 @@ void show_number(int32_t row, int32_t value) {
 
 // Before the wheel sets a new tolerance or block size: a shown outline follows the
 // new value; without one the stroke ends.
-void before_wheel_change(bool value_changes) {
+void before_wheel_change(bool value_changes, bool grid_changes) {
   if (!settings.outline_shown) {
     stroke_last = 0;
   } else if (value_changes) {
-    hold_outline_for_regrowth();
+    hold_outline_for_regrowth(grid_changes);
   }
 }
 
@@ -98,14 +98,14 @@ void turn_wheel(int32_t row, int32_t steps) {
     int32_t tolerance = settings.tolerance + steps;
     if (tolerance < 0) tolerance = 0;
     if (tolerance > LARGEST_TOLERANCE) tolerance = LARGEST_TOLERANCE;
-    before_wheel_change(tolerance != settings.tolerance);
+    before_wheel_change(tolerance != settings.tolerance, false);
     settings.tolerance = tolerance;
     show_number(ROW_TOLERANCE, tolerance);
   } else if (row == ROW_BLOCK_SIZE) {
     int32_t index = settings.block_index + steps;
     if (index < 1) index = 1;
     if (index > block_sizes[0]) index = block_sizes[0];
-    before_wheel_change(index != settings.block_index);
+    before_wheel_change(index != settings.block_index, true);
     settings.block_index = index;
     show_number(ROW_BLOCK_SIZE, block_sizes[index]);
   }
@@ -137,8 +137,8 @@ void toggle_include_or_range(int32_t row) {
     erase_outline();
     draw_outline_in_form(1 - settings.include_inner);
   }
-  // The picture range decides what growth may enter.
-  if (row == ROW_RANGE) hold_outline_for_regrowth();
+  // The picture range decides what growth may enter and which blocks keep old colours.
+  if (row == ROW_RANGE) hold_outline_for_regrowth(true);
   if (row == ROW_INCLUDE) {
     settings.include_inner = static_cast<uint8_t>(1 - settings.include_inner);
   } else {
@@ -315,7 +315,7 @@ void act_on_message(const MOUSEMSG& msg) {
     case ROW_DISTANCE:
     case ROW_REFERENCE:
       if (!msg.left_button) return;
-      hold_outline_for_regrowth();
+      hold_outline_for_regrowth(false);
       if (row == ROW_DISTANCE) {
         settings.distance_mode = static_cast<uint8_t>(1 - settings.distance_mode);
         draw_value_box(ROW_DISTANCE, distance_labels[settings.distance_mode]);

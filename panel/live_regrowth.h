@@ -6,9 +6,10 @@
 // growth all count and only the last value is grown.
 
 // Call just before such a setting changes: erases the shown outline while the grid it
-// lies on is still current and notes that the stroke must grow again. Does nothing
-// without an outline, or when the stroke already waits.
-void hold_outline_for_regrowth();
+// lies on is still current and notes that the stroke must grow again, on a rebuilt
+// grid when `grid_changes` (block size, picture range). Does nothing without an
+// outline.
+void hold_outline_for_regrowth(bool grid_changes);
 // Grows the stroke again with the settings in force and draws its outline, when it
 // waits for that.
 void finish_regrowth();

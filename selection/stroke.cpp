@@ -29,6 +29,14 @@ void apply_stroke() {
   draw_selection_outline();
 }
 
+void regrow_on_current_grid() {
+  if (grid_cols == 0 || grid_rows == 0) return;
+  grow_selection();
+  find_boundary();
+  settings.outline_shown = 1;
+  draw_selection_outline();
+}
+
 void change_selection_by_ring(int32_t step) {
   if (grid_cols == 0 || grid_rows == 0 || step == 0) return;
   if (step > 0) {

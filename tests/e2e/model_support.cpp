@@ -77,6 +77,48 @@ void Model::apply() {
     }
   }
 
+  derive();
+}
+
+void Model::grow_ring() {
+  const std::vector<uint8_t> before = selected_;
+  for (int r = 0; r < rows_; ++r)
+    for (int c = 0; c < cols_; ++c) {
+      if (before[index(c, r)] || (block_deleted_[index(c, r)] && !settings.range_mode)) continue;
+      for (auto& s : STEPS) {
+        int nc = c + s[0], nr = r + s[1];
+        if (inside(nc, nr) && before[index(nc, nr)]) {
+          selected_[index(c, r)] = 1;
+          selected_list_.push_back({c, r});
+          break;
+        }
+      }
+    }
+  derive();
+}
+
+void Model::shrink_ring() {
+  const std::vector<uint8_t> before = selected_;
+  std::vector<std::pair<int, int>> kept;
+  for (auto [c, r] : selected_list_) {
+    bool inner = true;
+    for (auto& s : STEPS) {
+      int nc = c + s[0], nr = r + s[1];
+      inner = inner && inside(nc, nr) && before[index(nc, nr)];
+    }
+    bool seed = false;
+    for (auto [x, y] : stroke) seed = seed || (x / size_ == c && y / size_ == r);
+    if (inner || seed)
+      kept.push_back({c, r});
+    else
+      selected_[index(c, r)] = 0;
+  }
+  selected_list_ = kept;
+  derive();
+}
+
+void Model::derive() {
+  const size_t n = size_t(cols_) * rows_;
   auto edges = [&](const std::vector<std::pair<int, int>>& list, const std::vector<uint8_t>& map, uint8_t inside_value,
                    std::vector<int>& out) {
     out.assign(n, 0);

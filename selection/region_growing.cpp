@@ -271,14 +271,18 @@ void grow_selection() {
   publish_selection(seeds);
 }
 
-void add_selection_ring() {
+namespace {
+
+// One ring of blocks more or less, row by row from the selection as it was: the row
+// above is kept before it changes. Growing takes in every block beside the selection
+// that is no wall; shrinking keeps a block only when all four sides face selected
+// blocks (the grid border faces none), or when it holds a stroke point.
+void change_by_ring(bool grow) {
   const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
   if (cols <= 0 || rows <= 0) return;
   const int32_t seeds = load_selection();
   const bool deleted_are_walls = settings.range_mode == 0;
   const uint64_t last_mask = last_word_mask(cols);
-  // Every block beside the selection joins unless it is a wall; rows are worked out
-  // from the selection as it was, so the row above is kept before it changes.
   uint64_t above[ROW_WORDS] = {};
   for (int32_t r = 0; r < rows; ++r) {
     uint64_t right[ROW_WORDS], left[ROW_WORDS], here[ROW_WORDS];
@@ -286,36 +290,25 @@ void add_selection_ring() {
     from_right_neighbours(here, words, right);
     from_left_neighbours(here, words, left);
     for (int32_t w = 0; w < words; ++w) {
-      uint64_t open = w + 1 == words ? last_mask : ~uint64_t{0};
-      if (deleted_are_walls) open &= ~deleted_rows[r][w];
       const uint64_t below = r + 1 < rows ? selected_rows[r + 1][w] : 0;
-      selected_rows[r][w] = here[w] | (open & (above[w] | below | right[w] | left[w]));
+      if (grow) {
+        uint64_t open = w + 1 == words ? last_mask : ~uint64_t{0};
+        if (deleted_are_walls) open &= ~deleted_rows[r][w];
+        selected_rows[r][w] = here[w] | (open & (above[w] | below | right[w] | left[w]));
+      } else {
+        selected_rows[r][w] = (here[w] & above[w] & below & right[w] & left[w]) | seed_rows[r][w];
+      }
     }
     std::memcpy(above, here, sizeof(uint64_t) * words);
   }
   publish_selection(seeds);
 }
 
-void remove_selection_ring() {
-  const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
-  if (cols <= 0 || rows <= 0) return;
-  const int32_t seeds = load_selection();
-  // A block stays when all four sides face selected blocks (the grid border faces
-  // none), or when it holds a stroke point.
-  uint64_t above[ROW_WORDS] = {};
-  for (int32_t r = 0; r < rows; ++r) {
-    uint64_t right[ROW_WORDS], left[ROW_WORDS], here[ROW_WORDS];
-    std::memcpy(here, selected_rows[r], sizeof(uint64_t) * words);
-    from_right_neighbours(here, words, right);
-    from_left_neighbours(here, words, left);
-    for (int32_t w = 0; w < words; ++w) {
-      const uint64_t below = r + 1 < rows ? selected_rows[r + 1][w] : 0;
-      selected_rows[r][w] = (here[w] & above[w] & below & right[w] & left[w]) | seed_rows[r][w];
-    }
-    std::memcpy(above, here, sizeof(uint64_t) * words);
-  }
-  publish_selection(seeds);
-}
+}  // namespace
+
+void add_selection_ring() { change_by_ring(true); }
+
+void remove_selection_ring() { change_by_ring(false); }
 
 void find_boundary() {
   const int32_t cols = grid_cols;

@@ -33,11 +33,10 @@ class Model {
 
   // Grows the selection of `stroke`.
   void apply();
-  // One ring of blocks more: every block beside the selection that is no wall joins.
-  void grow_ring();
-  // One ring less: every selected block beside an unselected one or the picture's
-  // edge goes, except the stroke's own blocks.
-  void shrink_ring();
+  // One ring of blocks more (step > 0: every block beside the selection that is no
+  // wall joins) or less (step < 0: every selected block beside an unselected one or
+  // the picture's edge goes, except the stroke's own blocks).
+  void change_ring(int step);
   // Paints the last grown selection (or what it encloses) and marks it deleted.
   void remove();
   // 1 for every picture pixel on a side of the shown outline.

@@ -13,152 +13,99 @@
 namespace e2e {
 namespace {
 
-constexpr uint32_t BG = 0x285AA0;
-constexpr uint32_t YELLOW = 0xDCC828;
-constexpr uint32_t GREEN = 0x1EAA3C;
-
-// 240 x 180: a strip of 32 block columns (rows 60..119), each 6 redder than the one
-// on its left.
-Picture gradient() {
-  Picture p(240, 180, BG);
-  for (int i = 0; i < 32; ++i) p.fill(40 + 5 * i, 60, 44 + 5 * i, 119, rgb(60 + 6 * i, 40, 40));
-  return p;
-}
-
-// A yellow ring on the picture's left edge (12 x 12 blocks round a 4 x 4 hole) and,
-// one block column to its right, a green bar to be deleted first.
-Picture ring_and_bar() {
-  Picture p(240, 180, BG);
-  p.fill(0, 40, 59, 99, YELLOW);
-  p.fill(20, 60, 39, 79, BG);
-  p.fill(65, 55, 79, 84, GREEN);
+// 240 x 180: a yellow ring on the left edge (12 x 12 blocks of 6 round a 4 x 4 hole)
+// and, below it, a strip of 32 columns of 5, each 6 redder than the one on its left.
+Picture scene() {
+  Picture p(240, 180, 0x285AA0);
+  p.fill(0, 6, 71, 77, 0xDCC828);
+  p.fill(24, 30, 47, 53, 0x285AA0);
+  for (int i = 0; i < 32; ++i) p.fill(40 + 5 * i, 80, 44 + 5 * i, 139, rgb(60 + 6 * i, 40, 40));
   return p;
 }
 
 struct LiveSelection : ::testing::Test {
   Session s;
-  Model m{Picture()};
+  Model m{scene()};
 
-  void start(const Picture& picture) {
-    m = Model(picture);
-    ASSERT_NO_FATAL_FAILURE(s.start(picture));
-  }
-  Picture area() { return picture_area(s, s.settle()); }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(s.start(m.picture)); }
   Picture box(int row) { return s.settle().crop(s.value_box(row)); }
 
-  void click(int x, int y) {
+  // Does `act`, waits for `watch` (the picture by default) to change, and checks the
+  // picture area against the model: with its outline, or with none.
+  template <typename Act>
+  void step(const std::string& what, Act act, std::optional<Rect> watch = std::nullopt, bool outlined = true) {
     Picture before = s.settle();
-    s.click(x, s.picture_top() + y);
-    ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << "no change after a click at " << x << "," << y;
-    m.stroke = {{x, y}};
-    m.apply();
-  }
-  // Turns the wheel over a row and waits for `watch` (the picture by default) to change.
-  void turn(int row, int notches, std::optional<Rect> watch = std::nullopt) {
-    Picture before = s.settle();
-    Rect r = s.row_rect(row);
-    s.wheel(r.x + r.width - 30, r.y + 15, notches);
-    ASSERT_TRUE(s.wait_change(before, watch.value_or(s.picture_rect())).has_value())
-        << notches << " notches on row " << row;
-  }
-  void click_row(int row) {
-    Picture before = s.settle();
-    s.click_row(row);
-    ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << "row " << row << " changed no picture";
-  }
-  void type(const std::string& key) {
-    Picture before = s.settle();
-    s.park();
-    s.x().xdotool("windowfocus --sync " + std::to_string(s.window()));
-    s.x().xdotool("key " + key);
-    ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << key << " changed nothing";
-  }
-  void expect_outline(const std::string& what) {
-    Picture now = area();
-    auto result = shows_outline(now, m, OUTLINE_BLUE);
+    act();
+    ASSERT_TRUE(s.wait_change(before, watch.value_or(s.picture_rect())).has_value()) << what << " changed nothing";
+    Picture now = picture_area(s, s.settle());
+    auto result = outlined ? shows_outline(now, m, OUTLINE_BLUE) : shows_picture(now, m.picture);
     EXPECT_TRUE(result) << what;
     if (!result) s.keep("outline-" + what + ".png", now);
   }
+  void click(int x, int y) {
+    m.stroke = {{x, y}};
+    m.apply();
+    step("a click", [&] { s.click(x, s.picture_top() + y); });
+  }
+  auto wheel(int row, int notches) {
+    return [=, this] { s.wheel(s.row_rect(row).x + s.row_rect(row).width - 30, s.row_rect(row).y + 15, notches); };
+  }
+  auto key(const std::string& name) {
+    return [=, this] {
+      s.park();
+      s.x().xdotool("windowfocus --sync " + std::to_string(s.window()) + " key " + name);
+    };
+  }
 };
 
-TEST_F(LiveSelection, WheelAndReferenceToggleRegrowTheShownStroke) {
-  ASSERT_NO_FATAL_FAILURE(start(gradient()));
-  // No outline: the wheel changes the value and nothing else.
+TEST_F(LiveSelection, SettingsAndRingKeysChangeTheShownSelection) {
+  // No outline: the wheel changes the value, the picture stays as it is.
   const Picture t10 = box(0);
-  ASSERT_NO_FATAL_FAILURE(turn(0, 10, s.value_box(0)));
+  ASSERT_NO_FATAL_FAILURE(step("10 notches, no outline", wheel(0, 10), s.value_box(0), false));
   const Picture t20 = box(0);
-  EXPECT_TRUE(shows_picture(area(), m.picture)) << "the wheel with no outline changed the picture";
-  ASSERT_NO_FATAL_FAILURE(turn(0, -10, s.value_box(0)));
+  ASSERT_NO_FATAL_FAILURE(step("10 notches back", wheel(0, -10), s.value_box(0), false));
   ASSERT_EQ(box(0), t10);
 
-  // Tolerance 10 from the first block: one column either side.
-  ASSERT_NO_FATAL_FAILURE(click(122, 90));
+  // Tolerance 10 from the first block: one column either side; 20 reaches three.
+  ASSERT_NO_FATAL_FAILURE(click(122, 110));
   ASSERT_EQ(m.selected_count(), 3 * 12);
-  expect_outline("tolerance 10");
-
-  // Ten notches, no click: 20 reaches three columns either side.
-  ASSERT_NO_FATAL_FAILURE(turn(0, 10));
   m.settings.tolerance = 20;
   m.apply();
   ASSERT_EQ(m.selected_count(), 7 * 12);
-  expect_outline("tolerance 20");
+  ASSERT_NO_FATAL_FAILURE(step("tolerance 20", wheel(0, 10)));
   EXPECT_EQ(box(0), t20) << "the value box does not show the last notch's value";
-
   // The neighbour as reference: 6 per step passes all along the strip.
-  ASSERT_NO_FATAL_FAILURE(click_row(3));
   m.settings.first_reference = false;
   m.apply();
   ASSERT_EQ(m.selected_count(), 32 * 12);
-  expect_outline("neighbour as reference");
-
-  // Block size 6: the same stroke on the new grid, whose edge blocks mix in the ground.
-  ASSERT_NO_FATAL_FAILURE(turn(1, 1));
+  ASSERT_NO_FATAL_FAILURE(step("neighbour as reference", [&] { s.click_row(3); }));
+  // Block size 6: the same stroke on a grid whose edge blocks mix in the ground.
   m.settings.block_size = 6;
   m.apply();
-  expect_outline("block size 6");
-
-  // Delete removes exactly what is outlined.
-  ASSERT_NO_FATAL_FAILURE(click_row(7));
+  ASSERT_NO_FATAL_FAILURE(step("block size 6", wheel(1, 1)));
   m.remove();
-  EXPECT_TRUE(shows_picture(area(), m.picture)) << "after the delete";
-}
+  ASSERT_NO_FATAL_FAILURE(step("delete", [&] { s.click_row(7); }, std::nullopt, false));
 
-TEST_F(LiveSelection, RingKeysAddUpAndDeleteTakesWhatTheyLeft) {
-  ASSERT_NO_FATAL_FAILURE(start(ring_and_bar()));
-  // The bar's blocks become walls.
-  ASSERT_NO_FATAL_FAILURE(click(70, 70));
-  ASSERT_NO_FATAL_FAILURE(click_row(7));
-  m.remove();
-
-  // The stroke's own block lies on the picture's edge.
-  ASSERT_NO_FATAL_FAILURE(click(2, 50));
-  expect_outline("ring");
-  ASSERT_NO_FATAL_FAILURE(type("plus"));
-  m.grow_ring();
-  expect_outline("one ring added");
-  ASSERT_NO_FATAL_FAILURE(type("equal"));
-  m.grow_ring();
-  expect_outline("two rings added, hole filled, the bar left out");
-  ASSERT_NO_FATAL_FAILURE(type("minus"));
-  m.shrink_ring();
-  expect_outline("one ring taken away, the stroke's edge block kept");
-
-  // A notch starts again from the stroke; a ring then adds to that.
-  ASSERT_NO_FATAL_FAILURE(turn(0, 1));
-  m.settings.tolerance = 11;
+  // The ring, from a block on the picture's edge: two rings grow round the deleted
+  // strip and fill the hole, one goes again (the stroke's block stays).
+  ASSERT_NO_FATAL_FAILURE(click(2, 40));
+  m.change_ring(1);
+  ASSERT_NO_FATAL_FAILURE(step("plus", key("plus")));
+  m.change_ring(1);
+  ASSERT_NO_FATAL_FAILURE(step("equal", key("equal")));
+  m.change_ring(-1);
+  ASSERT_NO_FATAL_FAILURE(step("minus", key("minus")));
+  // A notch starts again from the stroke, and a ring adds to that.
+  m.settings.tolerance = 21;
   m.apply();
-  expect_outline("tolerance 11, from the stroke");
-  ASSERT_NO_FATAL_FAILURE(type("KP_Add"));
-  m.grow_ring();
-  expect_outline("one ring on the new growth");
-
+  ASSERT_NO_FATAL_FAILURE(step("tolerance 21, from the stroke", wheel(0, 1)));
+  m.change_ring(1);
+  ASSERT_NO_FATAL_FAILURE(step("keypad plus", key("KP_Add")));
   // With inner points the outline and the delete take the hole too.
-  ASSERT_NO_FATAL_FAILURE(click_row(6));
   m.settings.include_inner = true;
-  expect_outline("one ring, inner points");
-  ASSERT_NO_FATAL_FAILURE(click_row(7));
+  ASSERT_NO_FATAL_FAILURE(step("inner points", [&] { s.click_row(6); }));
   m.remove();
-  EXPECT_TRUE(shows_picture(area(), m.picture)) << "after deleting the grown ring";
+  ASSERT_NO_FATAL_FAILURE(step("delete of the grown ring", [&] { s.click_row(7); }, std::nullopt, false));
 }
 
 }  // namespace

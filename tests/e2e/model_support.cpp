@@ -80,40 +80,22 @@ void Model::apply() {
   derive();
 }
 
-void Model::grow_ring() {
+void Model::change_ring(int step) {
   const std::vector<uint8_t> before = selected_;
+  std::vector<std::pair<int, int>> list;
+  for (auto [x, y] : stroke) list.push_back({x / size_, y / size_});
   for (int r = 0; r < rows_; ++r)
     for (int c = 0; c < cols_; ++c) {
-      if (before[index(c, r)] || (block_deleted_[index(c, r)] && !settings.range_mode)) continue;
-      for (auto& s : STEPS) {
-        int nc = c + s[0], nr = r + s[1];
-        if (inside(nc, nr) && before[index(nc, nr)]) {
-          selected_[index(c, r)] = 1;
-          selected_list_.push_back({c, r});
-          break;
-        }
-      }
+      int beside = 0;
+      for (auto& s : STEPS) beside += inside(c + s[0], r + s[1]) && before[index(c + s[0], r + s[1])];
+      bool seed = false;
+      for (auto [x, y] : stroke) seed = seed || (x / size_ == c && y / size_ == r);
+      const bool was = before[index(c, r)], wall = block_deleted_[index(c, r)] && !settings.range_mode;
+      const bool in = step > 0 ? was || (beside > 0 && !wall) : seed || (was && beside == 4);
+      selected_[index(c, r)] = in;
+      if (in && !seed) list.push_back({c, r});
     }
-  derive();
-}
-
-void Model::shrink_ring() {
-  const std::vector<uint8_t> before = selected_;
-  std::vector<std::pair<int, int>> kept;
-  for (auto [c, r] : selected_list_) {
-    bool inner = true;
-    for (auto& s : STEPS) {
-      int nc = c + s[0], nr = r + s[1];
-      inner = inner && inside(nc, nr) && before[index(nc, nr)];
-    }
-    bool seed = false;
-    for (auto [x, y] : stroke) seed = seed || (x / size_ == c && y / size_ == r);
-    if (inner || seed)
-      kept.push_back({c, r});
-    else
-      selected_[index(c, r)] = 0;
-  }
-  selected_list_ = kept;
+  selected_list_ = list;
   derive();
 }
 

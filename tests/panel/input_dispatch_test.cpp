@@ -607,41 +607,25 @@ void set_up_gradient() {
 }
 
 // The window and the selection, to compare a regrowth with a fresh stroke.
-struct Shown {
-  std::vector<uint32_t> window;
-  std::vector<uint8_t> selected;
-  int32_t count, boundary, tolerance, block_index;
-  bool operator==(const Shown&) const = default;
-};
-
-Shown shown() {
-  Shown s;
-  s.window.assign(window_pixels, window_pixels + (W + PANEL_WIDTH) * WINDOW_HEIGHT);
-  s.selected.assign(selected_map, selected_map + grid_cols * grid_rows);
-  s.count = selected_count;
-  s.boundary = boundary_count;
-  s.tolerance = settings.tolerance;
-  s.block_index = settings.block_index;
-  return s;
+std::pair<std::vector<uint32_t>, std::vector<uint8_t>> shown() {
+  return {std::vector<uint32_t>(window_pixels, window_pixels + (W + PANEL_WIDTH) * WINDOW_HEIGHT),
+          std::vector<uint8_t>(selected_map, selected_map + grid_cols * grid_rows)};
 }
 
-// A two-point stroke as the main loop makes it: a click, then a Ctrl click.
+// A click and a Ctrl click; or, with `change` dispatched first (no outline up), the
+// same two points grown afresh.
 void two_point_stroke() {
   stroke_at(27, 12);
-  MOUSEMSG msg{};
-  msg.message = WM_LBUTTONDOWN;
-  msg.left_button = msg.ctrl = true;
+  MOUSEMSG msg = on_row(0, true);
+  msg.ctrl = true;
   msg.x = static_cast<int16_t>(picture_left + 22);
   msg.y = static_cast<int16_t>(picture_top + 27);
   dispatch_message(msg);
   handle_picture_message();
 }
-
-// What a click made after `change` shows: the same setting messages with no outline
-// up, then the same two points grown afresh.
-Shown fresh_stroke_after(const std::vector<MOUSEMSG>& change) {
+auto fresh_stroke_after(const MOUSEMSG& change) {
   set_up_gradient();
-  for (const MOUSEMSG& msg : change) dispatch_message(msg);
+  dispatch_message(change);
   stroke_points[0] = {27, 12};
   stroke_points[1] = {22, 27};
   stroke_last = 1;
@@ -650,102 +634,50 @@ Shown fresh_stroke_after(const std::vector<MOUSEMSG>& change) {
 }
 
 TEST_F(InputDispatch, GrowthSettingsRegrowTheShownStroke) {
-  struct Case {
-    const char* what;
-    MOUSEMSG msg;
-  };
-  const Case cases[] = {
-      {"tolerance up 10", wheel_on_row(0, 1200)}, {"tolerance down 1", wheel_on_row(0, -120)},
-      {"block size 6", wheel_on_row(1, 120)},     {"arithmetic rule", on_row(2, true)},
-      {"neighbour reference", on_row(3, true)},   {"deleted blocks in range", on_row(8, true)},
-  };
-  for (const Case& c : cases) {
-    const Shown expected = fresh_stroke_after({c.msg});
+  // Tolerance up 10 and down 1, block size 6, the arithmetic rule, the neighbour as
+  // reference, deleted blocks in the picture.
+  const MOUSEMSG changes[] = {wheel_on_row(0, 1200), wheel_on_row(0, -120), wheel_on_row(1, 120),
+                              on_row(2, true),       on_row(3, true),       on_row(8, true)};
+  for (int i = 0; i < 6; ++i) {
+    const auto expected = fresh_stroke_after(changes[i]);
     set_up_gradient();
     two_point_stroke();
     const int32_t before = selected_count;
-    dispatch_message(c.msg);
-    EXPECT_EQ(settings.outline_shown, 1) << c.what;
-    EXPECT_EQ(regrowth_waiting, 0) << c.what;
-    EXPECT_EQ(stroke_last, 1) << c.what;
-    EXPECT_NE(selected_count, before) << c.what << ": the case changes nothing";
-    EXPECT_TRUE(shown() == expected) << c.what;
+    dispatch_message(changes[i]);
+    EXPECT_EQ(settings.outline_shown, 1) << "change " << i;
+    EXPECT_EQ(stroke_last, 1) << "change " << i;
+    EXPECT_NE(selected_count, before) << "change " << i << " changes nothing";
+    EXPECT_TRUE(shown() == expected) << "change " << i;
   }
 }
 
-// Notches queued faster than growth: every one counts, the stroke grows once when the
-// queue is drained, and a key that comes before that sees the selection grown first.
+// Notches queued faster than growth all count, the stroke grows once the queue is
+// drained, and a key that comes before that sees the selection grown first.
 TEST_F(InputDispatch, QueuedNotchesAllCountAndGrowOnce) {
   Canvas::MouseQueue& queue = Canvas::graph_window().mouse_queue();
-  ASSERT_TRUE(queue.is_empty());
-  const Shown expected = fresh_stroke_after({wheel_on_row(0, 1200)});
+  const auto expected = fresh_stroke_after(wheel_on_row(0, 1200));
   set_up_gradient();
   two_point_stroke();
   for (int i = 0; i < 10; ++i) queue.push(wheel_on_row(0, 120));
   for (int i = 1; i <= 10; ++i) {
     dispatch_input();
     EXPECT_EQ(settings.tolerance, 10 + i);
-    const bool last = i == 10;
-    EXPECT_EQ(regrowth_waiting, last ? 0 : 1) << "after notch " << i;
-    EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL) > 0, last) << "after notch " << i;
+    EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL) > 0, i == 10) << "after notch " << i;
   }
   EXPECT_TRUE(shown() == expected);
 
   queue.push(wheel_on_row(0, -120));
-  queue.push(key('+', false));
+  MOUSEMSG plus{};
+  plus.message = WM_KEYDOWN;
+  plus.key = '+';
+  queue.push(plus);
   dispatch_input();
-  EXPECT_EQ(regrowth_waiting, 1);
   dispatch_input();
-  EXPECT_EQ(regrowth_waiting, 0);
-  Shown ringed = shown();
-  fresh_stroke_after({wheel_on_row(0, 1080)});
+  const auto ringed = shown();
+  fresh_stroke_after(wheel_on_row(0, 1080));
   erase_outline();
   change_selection_by_ring(1);
   EXPECT_TRUE(shown() == ringed) << "the ring was not added to the selection at tolerance 19";
-}
-
-// Blocks within `rings` steps of block (3, 2) on the 8 x 6 grid, row by row.
-std::vector<uint8_t> diamond(int32_t rings) {
-  std::vector<uint8_t> map(8 * 6, 0);
-  for (int32_t r = 0; r < 6; ++r)
-    for (int32_t c = 0; c < 8; ++c) map[r * 8 + c] = std::abs(c - 3) + std::abs(r - 2) <= rings;
-  return map;
-}
-
-// One black block on white: + and = add a ring, - takes one away but never the
-// stroke's block; no old side stays drawn; a notch grows afresh; Delete paints what
-// is selected.
-TEST_F(InputDispatch, RingKeysGrowAndShrinkTheShownSelection) {
-  for (int32_t y = 10; y < 15; ++y)
-    for (int32_t x = 15; x < 20; ++x) picture_pixels[y * W + x] = 0;
-  gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
-  dispatch_message(key('+', false));
-  EXPECT_EQ(settings.outline_shown, 0) << "a ring key with no outline did something";
-  EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL), 0);
-
-  stroke_at(17, 12);
-  struct Step {
-    uint32_t key;
-    bool shift;
-    int32_t rings;
-  };
-  const Step steps[] = {{'+', true, 1}, {'=', false, 2}, {'-', false, 1}, {'-', false, 0}, {'-', true, 0}, {'+', false, 1}};
-  for (const Step& step : steps) {
-    dispatch_message(key(step.key, false, step.shift));
-    EXPECT_EQ(std::vector<uint8_t>(selected_map, selected_map + 48), diamond(step.rings)) << char(step.key);
-    EXPECT_EQ(settings.outline_shown, 1);
-    EXPECT_GT(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL), 0);
-    // Taking the outline away again leaves nothing of any earlier one.
-    erase_outline();
-    EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL), 0) << char(step.key);
-    draw_outline(selected_blocks, selected_count, selected_edges);
-  }
-  dispatch_message(wheel_on_row(0, 120));
-  EXPECT_EQ(std::vector<uint8_t>(selected_map, selected_map + 48), diamond(0)) << "the notch did not start afresh";
-  dispatch_message(key('=', false));
-  settings.fill_color_index = 2;  // 0x0000FF, red
-  dispatch_message(key(platform::KEY_DELETE, false));
-  EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, 0xFF0000), 5 * 25);
 }
 
 }  // namespace

@@ -232,7 +232,7 @@ TEST(PipelineDifferential, MatchesThePlainRulesOnRandomInputs) {
 
     pipeline_maps.save();
     plain_stroke_pipeline();
-    for (int step : rings) step > 0 ? plain_grow_ring() : plain_shrink_ring();
+    for (int step : rings) plain_change_ring(step);
     Outcome expected = capture();
     draw_and_erase(expected, *window, shown, true);
 

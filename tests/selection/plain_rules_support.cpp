@@ -160,49 +160,22 @@ void plain_stroke_pipeline() {
   plain_find_boundary();
 }
 
-void plain_grow_ring() {
-  std::vector<uint8_t> before(selected_map, selected_map + grid_cols * grid_rows);
+void plain_change_ring(int32_t step) {
+  const std::vector<uint8_t> before(selected_map, selected_map + grid_cols * grid_rows);
+  std::vector<uint8_t> seed(before.size(), 0);
+  for (int32_t i = 0; i <= stroke_last; ++i) seed[stroke_blocks[i].row * grid_cols + stroke_blocks[i].col] = 1;
+  selected_count = stroke_last + 1;  // the seeds stay at the head of the list
   for (int32_t r = 0; r < grid_rows; ++r) {
     for (int32_t c = 0; c < grid_cols; ++c) {
       const int32_t n = r * grid_cols + c;
-      if (before[n] != 0 || (block_deleted[n] != 0 && settings.range_mode == 0)) continue;
-      for (const auto& s : plain_steps) {
-        const int32_t nc = c + s[0], nr = r + s[1];
-        if (inside_grid(nc, nr) && before[nr * grid_cols + nc] != 0) {
-          selected_map[n] = 1;
-          selected_blocks[selected_count++] = {c, r};
-          break;
-        }
-      }
+      int32_t beside = 0;
+      for (const auto& s : plain_steps) beside += inside_grid(c + s[0], r + s[1]) && before[n + s[1] * grid_cols + s[0]];
+      const bool wall = block_deleted[n] != 0 && settings.range_mode == 0;
+      if (step > 0) selected_map[n] = before[n] || (beside > 0 && !wall);
+      if (step < 0) selected_map[n] = seed[n] || (before[n] && beside == 4);
+      if (selected_map[n] && !seed[n]) selected_blocks[selected_count++] = {c, r};
     }
   }
-  std::memset(selected_edges, 0, sizeof(int32_t) * MAX_GRID_BLOCKS);
-  plain_compute_edges(selected_blocks, selected_count, selected_map, selected_edges, 1);
-  plain_find_boundary();
-}
-
-void plain_shrink_ring() {
-  std::vector<uint8_t> before(selected_map, selected_map + grid_cols * grid_rows);
-  auto is_seed = [](const BlockPos& b) {
-    for (int32_t i = 0; i <= stroke_last; ++i)
-      if (stroke_blocks[i].col == b.col && stroke_blocks[i].row == b.row) return true;
-    return false;
-  };
-  int32_t kept = 0;
-  for (int32_t k = 0; k < selected_count; ++k) {
-    const BlockPos b = selected_blocks[k];
-    bool inner = true;
-    for (const auto& s : plain_steps) {
-      const int32_t nc = b.col + s[0], nr = b.row + s[1];
-      if (!inside_grid(nc, nr) || before[nr * grid_cols + nc] == 0) inner = false;
-    }
-    if (inner || is_seed(b)) {
-      selected_blocks[kept++] = b;
-    } else {
-      selected_map[b.row * grid_cols + b.col] = 0;
-    }
-  }
-  selected_count = kept;
   std::memset(selected_edges, 0, sizeof(int32_t) * MAX_GRID_BLOCKS);
   plain_compute_edges(selected_blocks, selected_count, selected_map, selected_edges, 1);
   plain_find_boundary();

@@ -171,38 +171,6 @@ TEST(WineEditing, TheSaveMessageBoxIsShownAndDismissed) {
   EXPECT_TRUE(s.app().running());
 }
 
-// The Windows keys for + and - reach the program as on Linux, and a wheel notch over
-// the tolerance row regrows the shown stroke without a click.
-TEST(WineEditing, RingKeysAndTheWheelChangeTheShownSelection) {
-  Session s(windows_build("x86_64"));
-  Model m{squares()};
-  ASSERT_NO_FATAL_FAILURE(s.start(m.picture));
-  auto step = [&](const char* what, auto&& act) {
-    Picture before = s.settle();
-    act();
-    ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value()) << what << " changed nothing";
-    Picture now = picture_area(s, s.settle());
-    EXPECT_TRUE(shows_outline(now, m, OUTLINE_BLUE)) << what;
-  };
-  auto type = [&](const char* key) {
-    s.park();
-    s.x().xdotool("windowfocus --sync " + std::to_string(s.window()));
-    s.x().xdotool(std::string("key ") + key);
-  };
-  auto [x, y] = square_centre(3);
-  m.stroke = {{x, y}};
-  m.apply();
-  ASSERT_NO_FATAL_FAILURE(step("the click", [&] { s.click(x, s.picture_top() + y); }));
-  m.grow_ring();
-  ASSERT_NO_FATAL_FAILURE(step("plus", [&] { type("plus"); }));
-  m.settings.tolerance = 11;
-  m.apply();
-  const Rect row = s.row_rect(0);
-  ASSERT_NO_FATAL_FAILURE(step("a notch", [&] { s.wheel(row.x + row.width - 30, row.y + 15, 1); }));
-  m.shrink_ring();
-  ASSERT_NO_FATAL_FAILURE(step("minus", [&] { type("minus"); }));
-}
-
 // A picture in a folder with a Chinese name, and a space in its own name, opens
 // from the wide command line and is saved under its own base name.
 TEST(WineEditing, APictureAtANonAsciiPathOpensAndSaves) {

@@ -22,11 +22,7 @@ void draw_selection_outline() {
 
 void apply_stroke() {
   rebuild_block_grid();
-  if (grid_cols == 0 || grid_rows == 0) return;
-  grow_selection();
-  find_boundary();
-  settings.outline_shown = 1;
-  draw_selection_outline();
+  regrow_on_current_grid();
 }
 
 void regrow_on_current_grid() {

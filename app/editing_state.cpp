@@ -72,6 +72,7 @@ FILE* shared_file = nullptr;
 MOUSEMSG current_msg;
 int32_t hover_row = 0;
 int32_t color_transform_step = 0;
+uint8_t regrowth_waiting = 0;
 
 uint32_t loaded_pixels[MAX_GRID_BLOCKS];
 CutoutRecord cutout;
@@ -120,6 +121,7 @@ void clear_editing_state() {
   current_msg = MOUSEMSG{};
   hover_row = 0;
   color_transform_step = 0;
+  regrowth_waiting = 0;
   std::memset(loaded_pixels, 0, sizeof loaded_pixels);
   cutout = CutoutRecord{};
   for (CutoutRecord& record : history_cutouts) record = CutoutRecord{};

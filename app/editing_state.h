@@ -185,6 +185,11 @@ extern DroppedFile dropped_file;
 extern MOUSEMSG current_msg;
 extern int32_t hover_row;
 extern int32_t color_transform_step;
+// Set while a setting that decides growth has changed under a shown outline and the
+// stroke still waits to be grown again (the old outline is already erased): 1 when
+// the block grid still holds (tolerance, distance rule, reference), 2 when it must be
+// rebuilt too (block size, picture range); 0 otherwise.
+extern uint8_t regrowth_waiting;
 
 // The tool panel's constant tables.
 extern const PanelRow panel_rows[PANEL_ROW_COUNT];

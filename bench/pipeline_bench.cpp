@@ -1,5 +1,6 @@
 // The stroke pipeline without drawing (block averages, growth, outside flood,
-// boundary and edges) against the plain version of the same rules, on the same
+// boundary and edges) against the plain version of the same rules, and a ring of
+// blocks added or taken away (BM_PipelineRing), on the same
 // four 1024 x 768 pictures at block sizes 1 and 5, with the start-up settings and
 // a stroke of one point in the middle (and two of them with the neighbour as the
 // reference). Run with random interleaving (or alternate
@@ -97,6 +98,24 @@ void BM_Pipeline(benchmark::State& state) {
   report(state);
 }
 
+// One ring of blocks added, then one taken away, each with the boundary found again:
+// what + and - cost without the outline.
+void BM_PipelineRing(benchmark::State& state) {
+  prepare(static_cast<Picture>(state.range(0)), static_cast<int32_t>(state.range(1)),
+          static_cast<uint8_t>(state.range(2)));
+  rebuild_block_grid();
+  grow_selection();
+  find_boundary();
+  bool grow = true;
+  for (auto _ : state) {
+    grow ? add_selection_ring() : remove_selection_ring();
+    grow = !grow;
+    find_boundary();
+    benchmark::DoNotOptimize(boundary_count);
+  }
+  report(state);
+}
+
 // The start-up settings take the first stroke block as the reference; two pictures
 // also with the neighbour as the reference.
 void pictures(benchmark::internal::Benchmark* b) {
@@ -111,5 +130,6 @@ void pictures(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_PlainPipeline)->Apply(pictures)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pipeline)->Apply(pictures)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PipelineRing)->Apply(pictures)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

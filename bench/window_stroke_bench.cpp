@@ -2,8 +2,11 @@
 // window: erase, apply (grid, averages, growth, boundary, outline drawn through the
 // window device) and the outline's flush, which waits until the window shows it.
 // BM_WindowStrokeAndWholeFlush adds a flush of the whole window, which the program
-// does not do after a stroke. Needs a display (run under Xvfb); without one it
-// reports that and measures nothing.
+// does not do after a stroke. BM_WindowWheelRegrowth turns the wheel one notch over
+// the tolerance row while the outline is shown (the value box, the erase, the stroke
+// grown again and its outline), BM_WindowRingKeys presses + and - in turn (erase, a
+// ring of blocks either way, boundary, outline). Needs a display (run under Xvfb);
+// without one it reports that and measures nothing.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include "app/editing_state.h"
 #include "app/main_loop.h"
 #include "graphics/graph_context.h"
+#include "panel/input_dispatch.h"
 #include "stroke_setup.h"
 
 namespace {
@@ -50,7 +54,49 @@ void window_stroke(benchmark::State& state, bool whole_flush) {
 
 void BM_WindowStroke(benchmark::State& state) { window_stroke(state, false); }
 void BM_WindowStrokeAndWholeFlush(benchmark::State& state) { window_stroke(state, true); }
+// Notches up and down in turn, so the tolerance stays at 10 and 11.
+void BM_WindowWheelRegrowth(benchmark::State& state) {
+  if (!open_stroke_window(static_cast<int32_t>(state.range(0)))) {
+    state.SkipWithError("needs a display");
+    return;
+  }
+  handle_picture_message();
+  const PanelRow& row = panel_rows[0];
+  MOUSEMSG notch{};
+  notch.message = WM_MOUSEWHEEL;
+  notch.x = static_cast<int16_t>(picture_width + (row.left + row.right) / 2);
+  notch.y = static_cast<int16_t>((row.top + row.bottom) / 2);
+  int16_t delta = 120;
+  for (auto _ : state) {
+    notch.wheel_delta = delta;
+    delta = static_cast<int16_t>(-delta);
+    dispatch_message(notch);
+    benchmark::DoNotOptimize(selected_count);
+  }
+  state.counters["selected"] = selected_count;
+}
+
+void BM_WindowRingKeys(benchmark::State& state) {
+  if (!open_stroke_window(static_cast<int32_t>(state.range(0)))) {
+    state.SkipWithError("needs a display");
+    return;
+  }
+  handle_picture_message();
+  MOUSEMSG key{};
+  key.message = WM_KEYDOWN;
+  bool grow = true;
+  for (auto _ : state) {
+    key.key = grow ? '+' : '-';
+    grow = !grow;
+    dispatch_message(key);
+    benchmark::DoNotOptimize(selected_count);
+  }
+  state.counters["selected"] = selected_count;
+}
+
 BENCHMARK(BM_WindowStroke)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WindowStrokeAndWholeFlush)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowWheelRegrowth)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowRingKeys)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

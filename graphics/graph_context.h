@@ -64,5 +64,7 @@ void gfx_mark_changed(int32_t left, int32_t top, int32_t right, int32_t bottom);
 // The oldest queued mouse message; blocks (without busy waiting) while none is queued.
 MOUSEMSG gfx_next_mouse_msg();
 void gfx_clear_mouse_queue();
+// True while a mouse message is queued, so that gfx_next_mouse_msg would not wait.
+bool gfx_mouse_msg_waiting();
 // Sets the caption of the open graphics window; `text` is GBK.
 void gfx_set_window_caption(const char* text);

@@ -48,6 +48,7 @@ class GraphWnd : public IMAGE, private platform::WindowHost {
   // nothing queued nothing could ever arrive, so it gives a zero message instead.
   MOUSEMSG next_mouse_msg();
   void clear_mouse_queue();
+  bool mouse_msg_waiting() const { return !queue_.is_empty(); }
 
   // GBK text.
   void set_caption(const char* text);

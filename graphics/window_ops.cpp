@@ -32,4 +32,6 @@ MOUSEMSG gfx_next_mouse_msg() { return Canvas::graph_window().next_mouse_msg(); 
 
 void gfx_clear_mouse_queue() { Canvas::graph_window().clear_mouse_queue(); }
 
+bool gfx_mouse_msg_waiting() { return Canvas::graph_window().mouse_msg_waiting(); }
+
 void gfx_set_window_caption(const char* text) { Canvas::graph_window().set_caption(text); }

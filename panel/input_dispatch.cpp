@@ -7,6 +7,7 @@
 #include "drawing/gfx_drawing.h"
 #include "graphics/graph_context.h"
 #include "panel/colour_transform.h"
+#include "panel/live_regrowth.h"
 #include "panel/save_result.h"
 #include "panel/tool_panel.h"
 #include "platform/window.h"
@@ -82,21 +83,29 @@ void show_number(int32_t row, int32_t value) {
   draw_value_box(row, text);
 }
 
-void turn_wheel(int32_t row, int32_t steps) {
-  if (row == ROW_TOLERANCE || row == ROW_BLOCK_SIZE) {
-    hide_outline();
+// Before the wheel sets a new tolerance or block size: a shown outline follows the
+// new value; without one the stroke ends.
+void before_wheel_change(bool value_changes, bool grid_changes) {
+  if (!settings.outline_shown) {
     stroke_last = 0;
+  } else if (value_changes) {
+    hold_outline_for_regrowth(grid_changes);
   }
+}
+
+void turn_wheel(int32_t row, int32_t steps) {
   if (row == ROW_TOLERANCE) {
     int32_t tolerance = settings.tolerance + steps;
     if (tolerance < 0) tolerance = 0;
     if (tolerance > LARGEST_TOLERANCE) tolerance = LARGEST_TOLERANCE;
+    before_wheel_change(tolerance != settings.tolerance, false);
     settings.tolerance = tolerance;
     show_number(ROW_TOLERANCE, tolerance);
   } else if (row == ROW_BLOCK_SIZE) {
     int32_t index = settings.block_index + steps;
     if (index < 1) index = 1;
     if (index > block_sizes[0]) index = block_sizes[0];
+    before_wheel_change(index != settings.block_index, true);
     settings.block_index = index;
     show_number(ROW_BLOCK_SIZE, block_sizes[index]);
   }
@@ -124,11 +133,12 @@ void choose_swatch(const MOUSEMSG& msg) {
 }
 
 void toggle_include_or_range(int32_t row) {
-  if (settings.outline_shown) {
+  if (settings.outline_shown && row == ROW_INCLUDE) {
     erase_outline();
-    // Row 6 is about to flip the include setting; row 8 leaves it as it is.
-    draw_outline_in_form(row == ROW_INCLUDE ? 1 - settings.include_inner : settings.include_inner);
+    draw_outline_in_form(1 - settings.include_inner);
   }
+  // The picture range decides what growth may enter and which blocks keep old colours.
+  if (row == ROW_RANGE) hold_outline_for_regrowth(true);
   if (row == ROW_INCLUDE) {
     settings.include_inner = static_cast<uint8_t>(1 - settings.include_inner);
   } else {
@@ -209,6 +219,37 @@ void press_row(int32_t row) {
   }
 }
 
+// + and = grow the shown selection by one ring of blocks, - shrinks it by one.
+int32_t ring_step_of_key(uint32_t key) {
+  switch (key) {
+    case '+':
+    case '=':
+      return 1;
+    case '-':
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+void change_shown_selection(int32_t step) {
+  if (!settings.outline_shown) return;
+  erase_outline();
+  change_selection_by_ring(step);
+}
+
+// Moves, wheel turns and releases, and any button over the rows of growth settings:
+// none looks at the selection or changes more than what it is grown with.
+bool leaves_selection_alone(const MOUSEMSG& msg) {
+  if (msg.message == WM_KEYDOWN) return false;
+  if (!msg.left_button && !msg.right_button) return true;
+  const int32_t row = row_under(msg.x, msg.y);
+  return row == ROW_TOLERANCE || row == ROW_BLOCK_SIZE || row == ROW_DISTANCE || row == ROW_REFERENCE ||
+         row == ROW_RANGE;
+}
+
+void act_on_message(const MOUSEMSG& msg);
+
 }  // namespace
 
 int32_t shortcut_row(const MOUSEMSG& msg) {
@@ -231,9 +272,25 @@ void dispatch_input() { dispatch_message(gfx_next_mouse_msg()); }
 
 void dispatch_message(const MOUSEMSG& msg) {
   current_msg = msg;
+  // Whatever looks at the selection sees it grown with the settings in force.
+  if (regrowth_waiting && !leaves_selection_alone(msg)) finish_regrowth();
+  act_on_message(msg);
+  // Notches that come faster than growth are all taken first, and the stroke grows
+  // once the queue is drained: the outline ends on the last value.
+  if (regrowth_waiting && !gfx_mouse_msg_waiting()) finish_regrowth();
+}
+
+namespace {
+
+void act_on_message(const MOUSEMSG& msg) {
   // A key touches neither the hover frame nor anything under the pointer.
   if (msg.message == WM_KEYDOWN) {
-    press_row(shortcut_row(msg));
+    const int32_t ring_step = ring_step_of_key(msg.key);
+    if (ring_step != 0) {
+      change_shown_selection(ring_step);
+    } else {
+      press_row(shortcut_row(msg));
+    }
     return;
   }
   const int32_t row = row_under(msg.x, msg.y);
@@ -259,7 +316,7 @@ void dispatch_message(const MOUSEMSG& msg) {
     case ROW_DISTANCE:
     case ROW_REFERENCE:
       if (!msg.left_button) return;
-      hide_outline();  // the stroke itself is kept
+      hold_outline_for_regrowth(false);
       if (row == ROW_DISTANCE) {
         settings.distance_mode = static_cast<uint8_t>(1 - settings.distance_mode);
         draw_value_box(ROW_DISTANCE, distance_labels[settings.distance_mode]);
@@ -288,3 +345,5 @@ void dispatch_message(const MOUSEMSG& msg) {
       return;
   }
 }
+
+}  // namespace

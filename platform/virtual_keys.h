@@ -11,9 +11,15 @@ inline constexpr uint32_t VKEY_RETURN = 0x0D;
 inline constexpr uint32_t VKEY_ESCAPE = 0x1B;
 inline constexpr uint32_t VKEY_SPACE = 0x20;
 inline constexpr uint32_t VKEY_DELETE = 0x2E;
+inline constexpr uint32_t VKEY_ADD = 0x6B;        // keypad +
+inline constexpr uint32_t VKEY_SUBTRACT = 0x6D;   // keypad -
+inline constexpr uint32_t VKEY_OEM_PLUS = 0xBB;   // the main block's = / + key
+inline constexpr uint32_t VKEY_OEM_MINUS = 0xBD;  // the main block's - key
 
 // Letters as lower-case ASCII, digits of the main block as their character, Return,
-// Escape, Space and Delete by their fixed codes, everything else KEY_OTHER + code.
+// Escape, Space and Delete by their fixed codes, the plus key of the main block as '='
+// (its unshifted character on a US layout, as the Linux window names it) and the
+// keypad's as '+', both minus keys as '-', everything else KEY_OTHER + code.
 inline uint32_t key_code_of_virtual_key(uint32_t vk) {
   if (vk >= 'A' && vk <= 'Z') return vk - 'A' + 'a';
   if (vk >= '0' && vk <= '9') return vk;
@@ -26,6 +32,13 @@ inline uint32_t key_code_of_virtual_key(uint32_t vk) {
       return 32;
     case VKEY_DELETE:
       return KEY_DELETE;
+    case VKEY_OEM_PLUS:
+      return '=';
+    case VKEY_ADD:
+      return '+';
+    case VKEY_OEM_MINUS:
+    case VKEY_SUBTRACT:
+      return '-';
     default:
       return KEY_OTHER + (vk & 0xFFFFu);
   }

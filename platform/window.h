@@ -38,8 +38,9 @@ struct PixelRect {
 // A key pressed in the window.
 struct KeyEvent {
   // Letters and digits as their lower-case ASCII character ('z', '1'), Return 13,
-  // Escape 27, Space 32, Delete KEY_DELETE; other keys a platform code at or above
-  // KEY_OTHER.
+  // Escape 27, Space 32, Delete KEY_DELETE, the plus key '=' (or '+' where the layout
+  // has a key of its own for it, and on the keypad), both minus keys '-'; other keys a
+  // platform code at or above KEY_OTHER.
   uint32_t code = 0;
   bool ctrl = false;
   bool shift = false;

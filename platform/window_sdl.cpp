@@ -226,10 +226,12 @@ void WindowThread::present(Impl& target) {
 namespace {
 
 // SDL names the ASCII keys by their character (Delete is 127); the rest carry their
-// scan code above bit 30.
+// scan code above bit 30. The keypad's plus and minus count as the main ones.
 uint32_t key_code(SDL_Keycode key) {
   const auto code = static_cast<uint32_t>(key);
   if (code < 0x80) return code;
+  if (key == SDLK_KP_PLUS) return '+';
+  if (key == SDLK_KP_MINUS) return '-';
   return KEY_OTHER + (code & 0xFFFFu);
 }
 

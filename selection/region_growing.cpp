@@ -184,38 +184,24 @@ void grow_from_first(int32_t seed_first_row, int32_t seed_last_row, bool deleted
   flood_rows(passable_rows, selected_rows, cols, rows, seed_first_row, seed_last_row);
 }
 
-}  // namespace
-
-void grow_selection() {
-  const int32_t cols = grid_cols;
-  const int32_t rows = grid_rows;
-  const int32_t words = row_words(cols);
-  const bool deleted_are_walls = settings.range_mode == 0;
-  const bool euclidean = settings.distance_mode == 1;
-  const uint32_t tolerance = static_cast<uint32_t>(settings.tolerance);
-  if (cols <= 0 || rows <= 0) {
-    selected_count = 0;
-    return;
-  }
-
-  pack_block_map(block_deleted, cols, rows, deleted_rows);
-  clear_rows(seed_rows, rows);
-  // The list has room for the whole grid plus one entry per possible stroke point;
-  // seeds are listed once per stroke point and taken whatever their colour.
+// The stroke's blocks as seed rows, and the rows they lie on; returns how many
+// entries the seeds take at the head of selected_blocks (one per stroke point).
+int32_t mark_seeds(int32_t& first_row, int32_t& last_row) {
+  clear_rows(seed_rows, grid_rows);
   const int32_t seeds = std::min(stroke_last, MAX_STROKE_POINTS - 1) + 1;
-  int32_t seed_first_row = rows, seed_last_row = -1;
+  first_row = grid_rows;
+  last_row = -1;
   for (int32_t i = 0; i < seeds; ++i) {
-    selected_blocks[i] = stroke_blocks[i];
     set_bit(seed_rows, stroke_blocks[i].col, stroke_blocks[i].row);
-    seed_first_row = std::min(seed_first_row, stroke_blocks[i].row);
-    seed_last_row = std::max(seed_last_row, stroke_blocks[i].row);
+    first_row = std::min(first_row, stroke_blocks[i].row);
+    last_row = std::max(last_row, stroke_blocks[i].row);
   }
+  return seeds;
+}
 
-  if (settings.reference_mode == 1) {
-    grow_from_first(seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
-  } else {
-    grow_from_neighbours(seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
-  }
+// selected_rows into the list (the seeds already at its head), the map and the edges.
+void publish_selection(int32_t seeds) {
+  const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
   selected_count = list_selection(seeds);
 
   // Only rows that hold selected blocks get anything but 0.
@@ -247,6 +233,82 @@ void grow_selection() {
     write_edge_row(selected_edges + static_cast<size_t>(r) * cols, cols, top, right, bottom, left);
   }
 }
+
+// The selection as the maps hold it, for a change by one ring; returns the seeds'
+// share of the list, which stays as it is.
+int32_t load_selection() {
+  pack_block_map(selected_map, grid_cols, grid_rows, selected_rows);
+  pack_block_map(block_deleted, grid_cols, grid_rows, deleted_rows);
+  int32_t first_row, last_row;
+  return mark_seeds(first_row, last_row);
+}
+
+}  // namespace
+
+void grow_selection() {
+  const int32_t cols = grid_cols;
+  const int32_t rows = grid_rows;
+  const bool deleted_are_walls = settings.range_mode == 0;
+  const bool euclidean = settings.distance_mode == 1;
+  const uint32_t tolerance = static_cast<uint32_t>(settings.tolerance);
+  if (cols <= 0 || rows <= 0) {
+    selected_count = 0;
+    return;
+  }
+
+  pack_block_map(block_deleted, cols, rows, deleted_rows);
+  // The list has room for the whole grid plus one entry per possible stroke point;
+  // seeds are listed once per stroke point and taken whatever their colour.
+  int32_t seed_first_row, seed_last_row;
+  const int32_t seeds = mark_seeds(seed_first_row, seed_last_row);
+  for (int32_t i = 0; i < seeds; ++i) selected_blocks[i] = stroke_blocks[i];
+
+  if (settings.reference_mode == 1) {
+    grow_from_first(seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
+  } else {
+    grow_from_neighbours(seed_first_row, seed_last_row, deleted_are_walls, tolerance, euclidean);
+  }
+  publish_selection(seeds);
+}
+
+namespace {
+
+// One ring of blocks more or less, row by row from the selection as it was: the row
+// above is kept before it changes. Growing takes in every block beside the selection
+// that is no wall; shrinking keeps a block only when all four sides face selected
+// blocks (the grid border faces none), or when it holds a stroke point.
+void change_by_ring(bool grow) {
+  const int32_t cols = grid_cols, rows = grid_rows, words = row_words(cols);
+  if (cols <= 0 || rows <= 0) return;
+  const int32_t seeds = load_selection();
+  const bool deleted_are_walls = settings.range_mode == 0;
+  const uint64_t last_mask = last_word_mask(cols);
+  uint64_t above[ROW_WORDS] = {};
+  for (int32_t r = 0; r < rows; ++r) {
+    uint64_t right[ROW_WORDS], left[ROW_WORDS], here[ROW_WORDS];
+    std::memcpy(here, selected_rows[r], sizeof(uint64_t) * words);
+    from_right_neighbours(here, words, right);
+    from_left_neighbours(here, words, left);
+    for (int32_t w = 0; w < words; ++w) {
+      const uint64_t below = r + 1 < rows ? selected_rows[r + 1][w] : 0;
+      if (grow) {
+        uint64_t open = w + 1 == words ? last_mask : ~uint64_t{0};
+        if (deleted_are_walls) open &= ~deleted_rows[r][w];
+        selected_rows[r][w] = here[w] | (open & (above[w] | below | right[w] | left[w]));
+      } else {
+        selected_rows[r][w] = (here[w] & above[w] & below & right[w] & left[w]) | seed_rows[r][w];
+      }
+    }
+    std::memcpy(above, here, sizeof(uint64_t) * words);
+  }
+  publish_selection(seeds);
+}
+
+}  // namespace
+
+void add_selection_ring() { change_by_ring(true); }
+
+void remove_selection_ring() { change_by_ring(false); }
 
 void find_boundary() {
   const int32_t cols = grid_cols;

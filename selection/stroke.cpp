@@ -8,17 +8,40 @@
 #include "selection/outline.h"
 #include "selection/region_growing.h"
 
-void apply_stroke() {
-  rebuild_block_grid();
-  if (grid_cols == 0 || grid_rows == 0) return;
-  grow_selection();
-  find_boundary();
-  settings.outline_shown = 1;
+namespace {
+
+void draw_selection_outline() {
   if (settings.include_inner == 1) {
     draw_outline(boundary_blocks, boundary_count, boundary_edges);
   } else {
     draw_outline(selected_blocks, selected_count, selected_edges);
   }
+}
+
+}  // namespace
+
+void apply_stroke() {
+  rebuild_block_grid();
+  regrow_on_current_grid();
+}
+
+void regrow_on_current_grid() {
+  if (grid_cols == 0 || grid_rows == 0) return;
+  grow_selection();
+  find_boundary();
+  settings.outline_shown = 1;
+  draw_selection_outline();
+}
+
+void change_selection_by_ring(int32_t step) {
+  if (grid_cols == 0 || grid_rows == 0 || step == 0) return;
+  if (step > 0) {
+    add_selection_ring();
+  } else {
+    remove_selection_ring();
+  }
+  find_boundary();
+  draw_selection_outline();
 }
 
 void delete_selection() {

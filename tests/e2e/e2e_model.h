@@ -33,6 +33,10 @@ class Model {
 
   // Grows the selection of `stroke`.
   void apply();
+  // One ring of blocks more (step > 0: every block beside the selection that is no
+  // wall joins) or less (step < 0: every selected block beside an unselected one or
+  // the picture's edge goes, except the stroke's own blocks).
+  void change_ring(int step);
   // Paints the last grown selection (or what it encloses) and marks it deleted.
   void remove();
   // 1 for every picture pixel on a side of the shown outline.
@@ -47,6 +51,8 @@ class Model {
   std::vector<int> selected_edges_, boundary_edges_;
 
   bool similar(int rc, int rr, int cc, int cr) const;
+  // The edges, the outside and the boundary of the selection.
+  void derive();
   bool inside(int c, int r) const { return c >= 0 && r >= 0 && c < cols_ && r < rows_; }
   int index(int c, int r) const { return r * cols_ + c; }
 };

@@ -77,6 +77,30 @@ void Model::apply() {
     }
   }
 
+  derive();
+}
+
+void Model::change_ring(int step) {
+  const std::vector<uint8_t> before = selected_;
+  std::vector<std::pair<int, int>> list;
+  for (auto [x, y] : stroke) list.push_back({x / size_, y / size_});
+  for (int r = 0; r < rows_; ++r)
+    for (int c = 0; c < cols_; ++c) {
+      int beside = 0;
+      for (auto& s : STEPS) beside += inside(c + s[0], r + s[1]) && before[index(c + s[0], r + s[1])];
+      bool seed = false;
+      for (auto [x, y] : stroke) seed = seed || (x / size_ == c && y / size_ == r);
+      const bool was = before[index(c, r)], wall = block_deleted_[index(c, r)] && !settings.range_mode;
+      const bool in = step > 0 ? was || (beside > 0 && !wall) : seed || (was && beside == 4);
+      selected_[index(c, r)] = in;
+      if (in && !seed) list.push_back({c, r});
+    }
+  selected_list_ = list;
+  derive();
+}
+
+void Model::derive() {
+  const size_t n = size_t(cols_) * rows_;
   auto edges = [&](const std::vector<std::pair<int, int>>& list, const std::vector<uint8_t>& map, uint8_t inside_value,
                    std::vector<int>& out) {
     out.assign(n, 0);

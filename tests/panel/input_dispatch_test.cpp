@@ -9,8 +9,12 @@
 #include "app/editing_state.h"
 #include "app/main_loop.h"
 #include "graphics/graph_context.h"
+#include "graphics/graph_wnd.h"
+#include "graphics/window_device.h"
 #include "panel/colour_transform.h"
 #include "platform/window.h"
+#include "selection/outline.h"
+#include "selection/stroke.h"
 #include "tests/panel/dispatch_workspace.h"
 
 namespace {
@@ -176,13 +180,10 @@ TEST_F(InputDispatch, BlockIndexStaysWithinAShortenedSizeList) {
   EXPECT_EQ(current_block_size(), 6);
 }
 
-TEST_F(InputDispatch, WheelOnTheSizeRowsEndsStrokeAndOutline) {
+TEST_F(InputDispatch, WheelOnTheSizeRowsWithoutAnOutlineEndsTheStroke) {
   for (int32_t row : {0, 1}) {
     set_up_workspace();
-    stroke_at(3, 3);
     stroke_last = 4;
-    ASSERT_EQ(settings.outline_shown, 1);
-    ASSERT_GT(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL), 0);
     dispatch_message(wheel_on_row(row, -120));
     EXPECT_EQ(settings.outline_shown, 0) << "row " << row;
     EXPECT_EQ(stroke_last, 0) << "row " << row;
@@ -225,10 +226,9 @@ TEST_F(InputDispatch, HeldButtonTogglesAgainOnEveryMoveWithinTheRow) {
   }
 }
 
-TEST_F(InputDispatch, ToggleRowsClearTheOutlineButKeepTheStroke) {
-  stroke_at(3, 3);
+TEST_F(InputDispatch, ToggleRowsWithoutAnOutlineKeepTheStrokeAndDrawNothing) {
   stroke_last = 2;
-  dispatch_message(on_row(2, true));
+  for (int32_t row : {2, 3, 8}) dispatch_message(on_row(row, true));
   EXPECT_EQ(settings.outline_shown, 0);
   EXPECT_EQ(stroke_last, 2);
   EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL), 0);
@@ -592,6 +592,97 @@ TEST(Shortcuts, DoExactlyWhatTheirRowsDo) {
   EXPECT_EQ(by_key[5].pos, 1);
   EXPECT_EQ(by_key.back().saves, 1);
   EXPECT_TRUE(std::filesystem::is_regular_file("keys_0.png"));
+}
+
+}  // namespace
+
+namespace {
+
+// A red gradient, 10 per block of 5 from left to right, with the two right-hand block
+// columns deleted (walls while the range is 0): each growth setting changes what a
+// stroke at block column 5 selects.
+void set_up_gradient() {
+  set_up_workspace();
+  for (int32_t y = 0; y < H; ++y)
+    for (int32_t x = 0; x < W; ++x) {
+      picture_pixels[y * W + x] = static_cast<uint32_t>(2 * x) << 16 | 0x2864;
+      deleted_pixels[y * W + x] = x >= 30;
+    }
+  gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);
+}
+
+// The window and the selection, to compare a regrowth with a fresh stroke.
+std::pair<std::vector<uint32_t>, std::vector<uint8_t>> shown() {
+  return {std::vector<uint32_t>(window_pixels, window_pixels + (W + PANEL_WIDTH) * WINDOW_HEIGHT),
+          std::vector<uint8_t>(selected_map, selected_map + grid_cols * grid_rows)};
+}
+
+// A click and a Ctrl click; or, with `change` dispatched first (no outline up), the
+// same two points grown afresh.
+void two_point_stroke() {
+  stroke_at(27, 12);
+  MOUSEMSG msg = on_row(0, true);
+  msg.ctrl = true;
+  msg.x = static_cast<int16_t>(picture_left + 22);
+  msg.y = static_cast<int16_t>(picture_top + 27);
+  dispatch_message(msg);
+  handle_picture_message();
+}
+auto fresh_stroke_after(const MOUSEMSG& change) {
+  set_up_gradient();
+  dispatch_message(change);
+  stroke_points[0] = {27, 12};
+  stroke_points[1] = {22, 27};
+  stroke_last = 1;
+  apply_stroke();
+  return shown();
+}
+
+TEST_F(InputDispatch, GrowthSettingsRegrowTheShownStroke) {
+  // Tolerance up 10 and down 1, block size 6, the arithmetic rule, the neighbour as
+  // reference, deleted blocks in the picture.
+  const MOUSEMSG changes[] = {wheel_on_row(0, 1200), wheel_on_row(0, -120), wheel_on_row(1, 120),
+                              on_row(2, true),       on_row(3, true),       on_row(8, true)};
+  for (int i = 0; i < 6; ++i) {
+    const auto expected = fresh_stroke_after(changes[i]);
+    set_up_gradient();
+    two_point_stroke();
+    const int32_t before = selected_count;
+    dispatch_message(changes[i]);
+    EXPECT_EQ(settings.outline_shown, 1) << "change " << i;
+    EXPECT_EQ(stroke_last, 1) << "change " << i;
+    EXPECT_NE(selected_count, before) << "change " << i << " changes nothing";
+    EXPECT_TRUE(shown() == expected) << "change " << i;
+  }
+}
+
+// Notches queued faster than growth all count, the stroke grows once the queue is
+// drained, and a key that comes before that sees the selection grown first.
+TEST_F(InputDispatch, QueuedNotchesAllCountAndGrowOnce) {
+  Canvas::MouseQueue& queue = Canvas::graph_window().mouse_queue();
+  const auto expected = fresh_stroke_after(wheel_on_row(0, 1200));
+  set_up_gradient();
+  two_point_stroke();
+  for (int i = 0; i < 10; ++i) queue.push(wheel_on_row(0, 120));
+  for (int i = 1; i <= 10; ++i) {
+    dispatch_input();
+    EXPECT_EQ(settings.tolerance, 10 + i);
+    EXPECT_EQ(count_in_picture_area(0, 0, W - 1, H - 1, OUTLINE_PIXEL) > 0, i == 10) << "after notch " << i;
+  }
+  EXPECT_TRUE(shown() == expected);
+
+  queue.push(wheel_on_row(0, -120));
+  MOUSEMSG plus{};
+  plus.message = WM_KEYDOWN;
+  plus.key = '+';
+  queue.push(plus);
+  dispatch_input();
+  dispatch_input();
+  const auto ringed = shown();
+  fresh_stroke_after(wheel_on_row(0, 1080));
+  erase_outline();
+  change_selection_by_ring(1);
+  EXPECT_TRUE(shown() == ringed) << "the ring was not added to the selection at tolerance 19";
 }
 
 }  // namespace

@@ -16,6 +16,10 @@ TEST(VirtualKeys, MapToTheWindowsKeyCodes) {
       {0x60, platform::KEY_OTHER + 0x60},  // keypad 0 is not the digit key
       {0x25, platform::KEY_OTHER + 0x25},  // left arrow
       {0x08, platform::KEY_OTHER + 0x08},  // backspace
+      {0xBB, '='},                         // the plus key of the main block
+      {0x6B, '+'},                         // keypad +
+      {0xBD, '-'},                         // minus, main block
+      {0x6D, '-'},                         // keypad -
   };
   for (const Case& c : cases) {
     EXPECT_EQ(platform::key_code_of_virtual_key(c.vk), c.code) << "vk " << c.vk;

@@ -1,6 +1,7 @@
-// Holds the stroke pipeline (grid, growth, boundary, outline drawn and erased)
-// against the plain version of the same rules, over many random inputs from a fixed
-// seed. A failing case prints the seed, the iteration and the whole input.
+// Holds the stroke pipeline (grid, growth, boundary, a few rings of blocks added or
+// taken away, outline drawn and erased) against the plain version of the same rules,
+// over many random inputs from a fixed seed. A failing case prints the seed, the
+// iteration and the whole input.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -101,13 +102,15 @@ std::string compare(const Outcome& e, const Outcome& g) {
   return out;
 }
 
-std::string describe_input(uint32_t seed, int iteration) {
+std::string describe_input(uint32_t seed, int iteration, const std::vector<int>& rings) {
   std::ostringstream out;
   out << "seed " << seed << " iteration " << iteration << ": picture " << picture_width << "x" << picture_height
       << " block size " << block_sizes[settings.block_index] << " tolerance " << settings.tolerance << " distance "
       << int(settings.distance_mode) << " reference " << int(settings.reference_mode) << " range "
       << int(settings.range_mode) << " include " << int(settings.include_inner) << "\n  stroke";
   for (int32_t i = 0; i <= stroke_last; ++i) out << " (" << stroke_points[i].x << "," << stroke_points[i].y << ")";
+  out << "\n  rings";
+  for (int step : rings) out << " " << (step > 0 ? "+" : "-");
   out << "\n  pixels (* deleted)";
   for (int32_t y = 0; y < picture_height; ++y) {
     out << "\n   ";
@@ -220,12 +223,16 @@ TEST(PipelineDifferential, MatchesThePlainRulesOnRandomInputs) {
   SavedMaps pipeline_maps;
   for (int iteration = 0; iteration < 2500; ++iteration) {
     random_input(rng);
+    // Now and then, rings of blocks added and taken away after the growth.
+    std::vector<int> rings(std::uniform_int_distribution<int>(0, 2)(rng) == 0 ? 0 : rng() % 4 + 1);
+    for (int& step : rings) step = rng() % 2 ? 1 : -1;
     std::unique_ptr<IMAGE> window = window_for_picture(rng);
     const std::vector<uint32_t> shown(window->pixels, window->pixels + window->width * window->height);
     const std::vector<uint32_t> colors_before(block_colors, block_colors + SPAN);
 
     pipeline_maps.save();
     plain_stroke_pipeline();
+    for (int step : rings) plain_change_ring(step);
     Outcome expected = capture();
     draw_and_erase(expected, *window, shown, true);
 
@@ -234,12 +241,16 @@ TEST(PipelineDifferential, MatchesThePlainRulesOnRandomInputs) {
     rebuild_block_grid();
     grow_selection();
     find_boundary();
+    for (int step : rings) {
+      step > 0 ? add_selection_ring() : remove_selection_ring();
+      find_boundary();
+    }
     Outcome got = capture();
     draw_and_erase(got, *window, shown, false);
     gfx_set_target(nullptr);
 
     const std::string mismatch = compare(expected, got);
-    if (!mismatch.empty()) FAIL() << describe_input(seed, iteration) << "\n" << mismatch;
+    if (!mismatch.empty()) FAIL() << describe_input(seed, iteration, rings) << "\n" << mismatch;
   }
 }
 

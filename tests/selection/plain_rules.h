@@ -17,6 +17,10 @@ void plain_grow_selection();
 void plain_find_boundary();
 // The three above in order: apply_stroke without its outline.
 void plain_stroke_pipeline();
+// One ring of blocks more (step > 0: every block beside the selection that is no wall
+// joins) or less (step < 0: every selected block beside an unselected one or the grid
+// border goes, but never a stroke block), then the edges and the boundary again.
+void plain_change_ring(int32_t step);
 // The outline through gfx_line, every side of every listed block, then gfx_flush.
 void plain_draw_outline(const BlockPos* list, int32_t count, const int32_t* edges);
 // Copies the picture back over every side of the selected list, then gfx_flush.

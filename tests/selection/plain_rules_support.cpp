@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "app/editing_state.h"
 #include "drawing/gfx_drawing.h"
@@ -156,6 +157,27 @@ void plain_find_boundary() {
 void plain_stroke_pipeline() {
   plain_rebuild_block_grid();
   plain_grow_selection();
+  plain_find_boundary();
+}
+
+void plain_change_ring(int32_t step) {
+  const std::vector<uint8_t> before(selected_map, selected_map + grid_cols * grid_rows);
+  std::vector<uint8_t> seed(before.size(), 0);
+  for (int32_t i = 0; i <= stroke_last; ++i) seed[stroke_blocks[i].row * grid_cols + stroke_blocks[i].col] = 1;
+  selected_count = stroke_last + 1;  // the seeds stay at the head of the list
+  for (int32_t r = 0; r < grid_rows; ++r) {
+    for (int32_t c = 0; c < grid_cols; ++c) {
+      const int32_t n = r * grid_cols + c;
+      int32_t beside = 0;
+      for (const auto& s : plain_steps) beside += inside_grid(c + s[0], r + s[1]) && before[n + s[1] * grid_cols + s[0]];
+      const bool wall = block_deleted[n] != 0 && settings.range_mode == 0;
+      if (step > 0) selected_map[n] = before[n] || (beside > 0 && !wall);
+      if (step < 0) selected_map[n] = seed[n] || (before[n] && beside == 4);
+      if (selected_map[n] && !seed[n]) selected_blocks[selected_count++] = {c, r};
+    }
+  }
+  std::memset(selected_edges, 0, sizeof(int32_t) * MAX_GRID_BLOCKS);
+  plain_compute_edges(selected_blocks, selected_count, selected_map, selected_edges, 1);
   plain_find_boundary();
 }
 

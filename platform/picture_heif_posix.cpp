@@ -147,11 +147,19 @@ bool decode_heif(const uint8_t* bytes, size_t size, PictureSink& sink) {
         return false;
       }
     }
+    // Along the row the stored pixel moves by one step of (dx, dy); which tile it is
+    // in and where is carried along rather than divided out for every pixel.
+    const int32_t dx = static_cast<int32_t>(map.xx), dy = static_cast<int32_t>(map.yx);
+    int32_t column = static_cast<int32_t>(x_a / tw), in_x = static_cast<int32_t>(x_a % tw);
+    int32_t row = static_cast<int32_t>(y_a / th), in_y = static_cast<int32_t>(y_a % th);
     for (int32_t x = 0; x < picture.width; ++x) {
-      const int64_t sx = map.stored_x(x, y), sy = map.stored_y(x, y);
-      const DecodedTile& tile = held[static_cast<size_t>((sy / th) * picture.columns + sx / tw)];
-      words[static_cast<size_t>(x)] = tile_pixel(tile, static_cast<int32_t>(sx % tw), static_cast<int32_t>(sy % th),
-                                                 wide, top);
+      const DecodedTile& tile = held[static_cast<size_t>(row) * picture.columns + column];
+      words[static_cast<size_t>(x)] = tile_pixel(tile, in_x, in_y, wide, top);
+      in_x += dx, in_y += dy;
+      if (in_x == tw) in_x = 0, ++column;
+      if (in_x < 0) in_x = tw - 1, --column;
+      if (in_y == th) in_y = 0, ++row;
+      if (in_y < 0) in_y = th - 1, --row;
     }
     sink.pixels(y, 0, 1, words.data(), picture.width);
   }

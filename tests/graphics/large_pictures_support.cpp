@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "heif_writers.h"
 #include "picture_writers.h"
 
 namespace large_pictures {
@@ -53,6 +54,12 @@ std::string photo_200mp_jpeg(const std::string& build_dir) {
 std::string picture_100mp_png(const std::string& build_dir) {
   return cached(build_dir, "picture-10000x10000.png", [](const std::string& path) {
     return picture_writers::write_png(path, 10000, 10000, photo_row);
+  });
+}
+
+std::string photo_48mp_heic(const std::string& build_dir) {
+  return cached(build_dir, "photo-8064x6048.heic", [](const std::string& path) {
+    return heif_writers::write_heif_grid(path, 8064, 6048, photo_row, heif_writers::Grid{});
   });
 }
 

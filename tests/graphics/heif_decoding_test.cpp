@@ -3,6 +3,7 @@
 // container can give, grids with their transforms, and crafted files refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,22 +89,20 @@ class HeifDecoding : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(HeifDecoding, EachCodecDepthAndOrientationShowsAsLibheifAndTheCellsSay) {
+// Both codecs at both depths are held to libheif's colours end to end; here every
+// orientation the encoder can give the container, and both codecs' deeper kind.
+TEST_F(HeifDecoding, EachOrientationShowsAsLibheifAndTheCellsSay) {
   struct Case {
     Codec codec;
     int bits;
     int orientation;
     std::vector<uint8_t> exif;
   };
-  std::vector<Case> cases;
-  for (Codec codec : {Codec::hevc, Codec::av1}) {
-    for (int bits : {8, 10}) cases.push_back({codec, bits, 1, {}});
-  }
   // A phone's photo: the container turns it a quarter clockwise, its EXIF block says
   // the other way; only the container counts.
-  cases.push_back({Codec::hevc, 8, 6, picture_writers::exif_with_orientation(8, true)});
-  for (int orientation = 2; orientation <= 8; ++orientation) cases.push_back({Codec::hevc, 8, orientation, {}});
-  cases.push_back({Codec::av1, 8, 4, {}});
+  std::vector<Case> cases = {{Codec::hevc, 10, 6, picture_writers::exif_with_orientation(8, true)},
+                             {Codec::av1, 10, 1, {}}, {Codec::av1, 8, 4, {}}};
+  for (int orientation = 1; orientation <= 8; ++orientation) cases.push_back({Codec::hevc, 8, orientation, {}});
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.codec == Codec::hevc ? "HEIC " : "AVIF ") + std::to_string(c.bits) + " bits, orientation " +
                  std::to_string(c.orientation));
@@ -112,7 +111,8 @@ TEST_F(HeifDecoding, EachCodecDepthAndOrientationShowsAsLibheifAndTheCellsSay) {
     options.codec = c.codec, options.bits = c.bits, options.orientation = c.orientation, options.exif = c.exif;
     ASSERT_TRUE(write_heif(file, 48, 32, cell_row, options));
     if (!c.exif.empty()) {
-      ASSERT_EQ(exif_orientation_in(file), 8) << "the EXIF block must disagree";
+      const std::vector<uint8_t> b = bytes_of(file);
+      ASSERT_NE(std::search(b.begin(), b.end(), c.exif.begin() + 6, c.exif.end()), b.end()) << "no EXIF block";
     }
     const Canvas::DecodedPicture picture = expect_as_libheif(file, 1);
     // The cells where the orientation puts them, whoever decodes.

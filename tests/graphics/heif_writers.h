@@ -51,7 +51,4 @@ std::vector<uint8_t> clap_box(int32_t width, int32_t height, int32_t offset_x, i
 // 0xFFRRGGBB words (wider channels rounded to 8 bits); empty when it fails.
 std::vector<uint32_t> libheif_pixels(const std::string& path, int32_t& width, int32_t& height);
 
-// The EXIF orientation libheif reads from the file's metadata; 0 when there is none.
-int exif_orientation_in(const std::string& path);
-
 }  // namespace heif_writers

@@ -348,32 +348,4 @@ std::vector<uint32_t> libheif_pixels(const std::string& path, int32_t& width, in
   return words;
 }
 
-int exif_orientation_in(const std::string& path) {
-  heif_context* context = heif_context_alloc();
-  heif_image_handle* handle = nullptr;
-  int orientation = 0;
-  if (heif_context_read_from_file(context, path.c_str(), nullptr).code == heif_error_Ok &&
-      heif_context_get_primary_image_handle(context, &handle).code == heif_error_Ok) {
-    heif_item_id id = 0;
-    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) == 1) {
-      Bytes exif(heif_image_handle_get_metadata_size(handle, id));
-      heif_image_handle_get_metadata(handle, id, exif.data());
-      // Past the offset word, the TIFF header, then the entries of the first directory.
-      for (size_t at = 4; at + 12 <= exif.size(); ++at) {
-        const bool big = exif[at] == 'M';
-        if ((exif[at] == 'M' || exif[at] == 'I') && exif[at + 1] == exif[at]) {
-          auto u16 = [&](size_t i) { return big ? (exif[i] << 8) | exif[i + 1] : exif[i] | (exif[i + 1] << 8); };
-          const size_t dir = at + 8;
-          for (int e = 0; e < u16(dir) && dir + 14 + 12 * e <= exif.size(); ++e)
-            if (u16(dir + 2 + 12 * e) == 0x0112) orientation = u16(dir + 2 + 12 * e + 8);
-          break;
-        }
-      }
-    }
-    heif_image_handle_release(handle);
-  }
-  heif_context_free(context);
-  return orientation;
-}
-
 }  // namespace heif_writers

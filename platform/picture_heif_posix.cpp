@@ -1,13 +1,16 @@
 // HEIC and AVIF through libheif, tile by tile. libheif 1.15 decodes a grid only whole
 // (8 bytes a pixel for a 10-bit one), so each tile goes to it as a file of its own,
 // and only the tiles that the current row of the shown picture crosses are held: one
-// row or one column of tiles. The container's crop, turns and mirrors are applied
+// row or one column of tiles, decoded side by side. The container's crop, turns and mirrors are applied
 // while the rows are gathered; EXIF orientation is never looked at.
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "platform/heif_container.h"
@@ -68,6 +71,37 @@ bool decode_tile(const uint8_t* bytes, const heif::Picture& picture, const heif:
   return out.plane != nullptr && heif_image_get_width(image, heif_channel_interleaved) == picture.tile_width &&
          heif_image_get_height(image, heif_channel_interleaved) == picture.tile_height &&
          (heif_image_get_bits_per_pixel_range(image, heif_channel_interleaved) > 8) == wide;
+}
+
+// Decodes the tiles `which` into `held`, on as many threads as the machine has (each
+// tile with a decoder of its own). False when any of them fails.
+bool decode_tiles(const uint8_t* bytes, const heif::Picture& picture, const std::vector<size_t>& which, bool wide,
+                  std::vector<DecodedTile>& held) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  auto work = [&] {
+    for (size_t k = next++; k < which.size() && !failed; k = next++) {
+      try {
+        if (!decode_tile(bytes, picture, picture.tiles[which[k]], wide, held[which[k]])) failed = true;
+      } catch (const std::bad_alloc&) {
+        failed = true;
+      }
+    }
+  };
+  // The first tile on this thread alone: the codecs set up their shared tables on
+  // first use, which is not safe to do from two threads at once.
+  next = 1;
+  if (!decode_tile(bytes, picture, picture.tiles[which[0]], wide, held[which[0]])) return false;
+  const size_t threads = std::min<size_t>(std::max(std::thread::hardware_concurrency(), 1u), which.size());
+  std::vector<std::thread> helpers;
+  try {
+    for (size_t t = 1; t < threads; ++t) helpers.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer helpers, then; this thread decodes the rest.
+  }
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  return !failed;
 }
 
 // The luma bit depth the first tile's decoder configuration declares; 8 when unknown.
@@ -138,15 +172,14 @@ bool decode_heif(const uint8_t* bytes, size_t size, PictureSink& sink) {
     const int64_t y_a = map.stored_y(0, y), y_b = map.stored_y(last, y);
     const int64_t col_lo = std::min(x_a, x_b) / tw, col_hi = std::max(x_a, x_b) / tw;
     const int64_t row_lo = std::min(y_a, y_b) / th, row_hi = std::max(y_a, y_b) / th;
+    std::vector<size_t> missing;
     for (size_t i = 0; i < held.size(); ++i) {
       const int64_t r = static_cast<int64_t>(i) / picture.columns, c = static_cast<int64_t>(i) % picture.columns;
       const bool needed = r >= row_lo && r <= row_hi && c >= col_lo && c <= col_hi;
-      if (!needed) {
-        held[i] = DecodedTile{};
-      } else if (!held[i].image && !decode_tile(bytes, picture, picture.tiles[i], wide, held[i])) {
-        return false;
-      }
+      if (!needed) held[i] = DecodedTile{};
+      else if (!held[i].image) missing.push_back(i);
     }
+    if (!missing.empty() && !decode_tiles(bytes, picture, missing, wide, held)) return false;
     // Along the row the stored pixel moves by one step of (dx, dy); which tile it is
     // in and where is carried along rather than divided out for every pixel.
     const int32_t dx = static_cast<int32_t>(map.xx), dy = static_cast<int32_t>(map.yx);

@@ -417,6 +417,7 @@ bool read_picture(const uint8_t* bytes, size_t size, Picture& picture) {
     if (!coded_tile(size, meta, *primary, picture.tiles.back())) return false;
   }
   int64_t width = picture.stored_width, height = picture.stored_height;
+  if (width * height > MAX_PIXELS) return false;
   for (uint32_t index : primary->properties) {
     const Box& p = meta.properties[index];
     if ((p.type == fourcc("irot") || p.type == fourcc("imir") || p.type == fourcc("clap")) &&

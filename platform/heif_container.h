@@ -56,8 +56,10 @@ struct Picture {
   PixelMap map;
 };
 
-// Grids of more tiles than this are refused: each tile is decoded on its own.
+// Grids of more tiles than this are refused: each tile is decoded on its own. So are
+// pictures of more pixels: every pixel is decoded, whatever size is wanted.
 inline constexpr int32_t MAX_TILES = 4096;
+inline constexpr int64_t MAX_PIXELS = int64_t{256} << 20;
 
 // True for a HEIF file whose brands name a HEVC or AV1 still picture.
 bool is_heif(const uint8_t* bytes, size_t size);
@@ -65,7 +67,8 @@ bool is_heif(const uint8_t* bytes, size_t size);
 // Reads the primary picture's layout. False when the file is no HEIF, its primary
 // picture is neither HEVC, AV1 nor a grid of either, a tile is missing or does not
 // fit the grid, a transform does not fit the picture, any side is 0 or above 65535,
-// or any data it names lies outside the file (which is then cut short).
+// it has more than MAX_PIXELS, or any data it names lies outside the file (which is
+// then cut short).
 bool read_picture(const uint8_t* bytes, size_t size, Picture& picture);
 
 }  // namespace platform::heif

@@ -24,8 +24,6 @@ namespace {
 constexpr int64_t MAX_HELD_BYTES = int64_t{96} << 20;
 // One tile's own decoding needs its coded planes and the decoder's pictures besides.
 constexpr int64_t MAX_TILE_PIXELS = int64_t{24} << 20;
-// Every pixel is decoded, whatever size is wanted.
-constexpr int64_t MAX_HEIF_PIXELS = int64_t{256} << 20;
 
 struct ImageRelease {
   void operator()(heif_image* image) const { heif_image_release(image); }
@@ -142,14 +140,12 @@ bool decode_heif(const uint8_t* bytes, size_t size, PictureSink& sink) {
   heif::Picture picture;
   if (!heif::read_picture(bytes, size, picture)) return false;
   const int64_t tile_pixels = int64_t{picture.tile_width} * picture.tile_height;
-  const int64_t stored_pixels = int64_t{picture.stored_width} * picture.stored_height;
   const int bits = tile_bits(bytes, picture);
   if (bits < 8 || bits > 16) return false;
   const bool wide = bits > 8;
   // A row of the shown picture crosses one row of tiles, or one column when turned.
   const int64_t line = picture.map.swaps_sides() ? picture.rows : picture.columns;
-  if (tile_pixels > MAX_TILE_PIXELS || stored_pixels > MAX_HEIF_PIXELS ||
-      line * tile_pixels * (wide ? 6 : 3) > MAX_HELD_BYTES)
+  if (tile_pixels > MAX_TILE_PIXELS || line * tile_pixels * (wide ? 6 : 3) > MAX_HELD_BYTES)
     return false;
   if (!sink.begin(picture.width, picture.height)) return false;
 

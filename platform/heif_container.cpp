@@ -89,10 +89,11 @@ struct Meta {
   std::vector<Box> properties;
   Box idat;
   bool has_idat = false;
+  // Items are sorted by id once read, so that files of many items are looked
+  // through quickly.
   Item* item(uint32_t id) {
-    for (Item& i : items)
-      if (i.id == id) return &i;
-    return nullptr;
+    const auto at = std::lower_bound(items.begin(), items.end(), id, [](const Item& i, uint32_t v) { return i.id < v; });
+    return at != items.end() && at->id == id ? &*at : nullptr;
   }
 };
 
@@ -117,6 +118,7 @@ bool read_item_infos(const uint8_t* bytes, const Box& iinf, Meta& meta) {
     if (f.failed) return false;
     meta.items.push_back(item);
   }
+  std::stable_sort(meta.items.begin(), meta.items.end(), [](const Item& a, const Item& b) { return a.id < b.id; });
   return true;
 }
 

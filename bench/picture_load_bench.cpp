@@ -4,11 +4,15 @@
 // report that comes with these figures); here the time.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/picture_fit.h"
 #include "graphics/image.h"
 #include "graphics/picture_files.h"
+#include "platform/picture_decode.h"
 #include "tests/graphics/large_pictures.h"
 
 namespace {
@@ -45,5 +49,47 @@ void BM_Open100MpPng(benchmark::State& state) {
   open_fitted(state, large_pictures::picture_100mp_png(TESSARY_BINARY_DIR));
 }
 BENCHMARK(BM_Open100MpPng)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(3)->ReportAggregatesOnly();
+
+void BM_Open48MpHeic(benchmark::State& state) {
+  open_fitted(state, large_pictures::photo_48mp_heic(TESSARY_BINARY_DIR));
+}
+BENCHMARK(BM_Open48MpHeic)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(3)->ReportAggregatesOnly();
+
+void BM_Open12000ProgressiveJpeg(benchmark::State& state) {
+  open_fitted(state, large_pictures::progressive_12000_jpeg(TESSARY_BINARY_DIR));
+}
+BENCHMARK(BM_Open12000ProgressiveJpeg)->Unit(benchmark::kMillisecond)->Iterations(2)->Repetitions(3)->ReportAggregatesOnly();
+
+// The peak resident memory of this process so far, in MB.
+double peak_mb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
+  return 0;
+}
+
+// Every row at the picture's own size through the seam, as a full-resolution save
+// takes them; run alone (--benchmark_filter) the peak counter is this decoding's.
+struct Discard final : platform::PictureSink {
+  int64_t delivered = 0;
+  bool begin(int32_t, int32_t) override { return true; }
+  void pixels(int32_t, int32_t, int32_t, const uint32_t*, int32_t count) override { delivered += count; }
+};
+
+void BM_Decode48MpHeicWhole(benchmark::State& state) {
+  const std::string file = large_pictures::photo_48mp_heic(TESSARY_BINARY_DIR);
+  std::ifstream in(file, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  for (auto _ : state) {
+    Discard sink;
+    if (!platform::decode_picture(bytes.data(), bytes.size(), 8064, 6048, sink) || sink.delivered != 8064 * 6048) {
+      state.SkipWithError("not decoded whole");
+      return;
+    }
+  }
+  state.counters["peak_MB"] = peak_mb();
+}
+BENCHMARK(BM_Decode48MpHeicWhole)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly();
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Pictures from file bytes at the size they are wanted: decoded through the platform
-// seam straight into the averaging, then turned upright by their EXIF orientation.
+// seam straight into the averaging, then turned upright by their EXIF orientation (a
+// JPEG's; a HEIF comes from the seam as its container turns it, and has none here).
 #include <cstddef>
 #include <cstdint>
 #include <vector>

@@ -12,7 +12,8 @@
 // Pictures are averaged straight from the decoder to the destination size (of at
 // most 2 million pixels), so any picture up to 65535 x 65535 loads scaled down; at
 // its own size, only one of up to 2048 x 2048 pixels does. Only JPEG, PNG, GIF, BMP,
-// WebP and TIFF files are read, and a JPEG's EXIF orientation is applied.
+// WebP, TIFF and HEIF (HEIC, AVIF) files are read; a JPEG's EXIF orientation is
+// applied, a HEIF is turned by its container alone.
 void gfx_load_picture(IMAGE* image, const char* path, int32_t width, int32_t height, bool resize);
 
 // The size of the picture file at `path` as it is shown (a JPEG's EXIF orientation

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/heif_container.h"
 #include "platform/picture_decode.h"
 #include "platform/picture_formats.h"
 
@@ -229,6 +230,7 @@ PictureFormat picture_format(const uint8_t* bytes, size_t size) {
     return PictureFormat::webp;
   if (size >= 4 && (std::memcmp(bytes, "II*\0", 4) == 0 || std::memcmp(bytes, "MM\0*", 4) == 0))
     return PictureFormat::tiff;
+  if (heif::is_heif(bytes, size)) return PictureFormat::heif;
   return PictureFormat::none;
 }
 
@@ -266,6 +268,14 @@ bool read_picture_size(const uint8_t* bytes, size_t size, int32_t& width, int32_
     case PictureFormat::tiff:
       ok = tiff_size(bytes, size, w, h);
       break;
+    case PictureFormat::heif: {
+      // The size as shown, after the container's crop and turns.
+      heif::Picture picture;
+      ok = heif::read_picture(bytes, size, picture);
+      w = picture.width;
+      h = picture.height;
+      break;
+    }
   }
   if (!ok || !side_ok(w) || !side_ok(h)) return false;
   width = w;
@@ -279,6 +289,10 @@ bool looks_complete(const uint8_t* bytes, size_t size) {
   if (size >= 6 && (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0))
     return gif_complete(bytes, size);
   if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return bmp_complete(bytes, size);
+  // A HEIF's layout is read only when every box, and all the data its picture names,
+  // lies inside the file.
+  heif::Picture picture;
+  if (heif::is_heif(bytes, size)) return heif::read_picture(bytes, size, picture);
   return true;
 }
 

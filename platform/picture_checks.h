@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// False for PNG, JPEG, GIF and BMP files known to be cut short; other formats pass.
+// False for PNG, JPEG, GIF, BMP and HEIF files known to be cut short; other formats
+// pass.
 bool looks_complete(const uint8_t* bytes, size_t size);
 
 }  // namespace platform

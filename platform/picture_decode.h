@@ -3,11 +3,12 @@
 // the header alone, then the pixels are handed to a sink a row (or a strided piece of
 // a row) at a time, so no buffer of the whole picture is needed.
 //
-// Only JPEG, PNG, GIF, BMP, WebP and TIFF are read, recognised by their content, not
-// by the file name. Pixels are 32-bit words 0xAARRGGBB (blue in the lowest byte) with
-// straight, not premultiplied, alpha; opaque pictures have 0xFF in every alpha byte.
-// Rows and columns count from the top-left pixel as the file stores it (no EXIF
-// orientation is applied here).
+// Only JPEG, PNG, GIF, BMP, WebP, TIFF and HEIF (HEIC, AVIF) are read, recognised by
+// their content, not by the file name. Pixels are 32-bit words 0xAARRGGBB (blue in
+// the lowest byte) with straight, not premultiplied, alpha; opaque pictures have 0xFF
+// in every alpha byte. Rows and columns count from the top-left pixel as the file
+// stores it (no EXIF orientation is applied here); a HEIF is stored as its container
+// shows it, cropped, turned and mirrored as the container says.
 #include <cstddef>
 #include <cstdint>
 

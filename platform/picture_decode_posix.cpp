@@ -1,5 +1,6 @@
 // Picture decoding with the format libraries themselves: libjpeg-turbo, libpng,
-// giflib, libwebp and libtiff; BMPs by our own reader (SDL for the rare kinds).
+// giflib, libwebp, libtiff and libheif; BMPs by our own reader (SDL for the rare
+// kinds).
 #include "platform/picture_decode.h"
 #include "platform/picture_formats.h"
 
@@ -22,6 +23,8 @@ bool decode_picture(const uint8_t* bytes, size_t size, int32_t min_width, int32_
       return decode_webp(bytes, size, min_width, min_height, sink);
     case PictureFormat::tiff:
       return decode_tiff(bytes, size, sink);
+    case PictureFormat::heif:
+      return decode_heif(bytes, size, sink);
     case PictureFormat::none:
       break;
   }

@@ -1,5 +1,7 @@
 // Picture decoding through the Windows Imaging Component, streamed into the sink a
-// band of rows at a time; JPEGs scaled inside the codec where it can.
+// band of rows at a time; JPEGs scaled inside the codec where it can. HEIC and AVIF
+// decode only where Windows has their codecs (the free HEIF, HEVC and AV1 extensions
+// from the Microsoft Store); elsewhere WIC finds no decoder and they are refused.
 #include <windows.h>
 #include <wincodec.h>
 

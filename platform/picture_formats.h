@@ -7,7 +7,7 @@
 
 namespace platform {
 
-enum class PictureFormat { none, jpeg, png, gif, bmp, webp, tiff };
+enum class PictureFormat { none, jpeg, png, gif, bmp, webp, tiff, heif };
 
 // Recognises a format by its first bytes only (shared with the header reader).
 PictureFormat picture_format(const uint8_t* bytes, size_t size);
@@ -18,6 +18,8 @@ bool decode_gif(const uint8_t* bytes, size_t size, PictureSink& sink);
 bool decode_bmp(const uint8_t* bytes, size_t size, PictureSink& sink);
 bool decode_webp(const uint8_t* bytes, size_t size, int32_t min_width, int32_t min_height, PictureSink& sink);
 bool decode_tiff(const uint8_t* bytes, size_t size, PictureSink& sink);
+// HEIC/HEIF and AVIF, the container's own crop, turn and mirror applied.
+bool decode_heif(const uint8_t* bytes, size_t size, PictureSink& sink);
 
 // One pixel of an Adobe CMYK JPEG as an opaque 0xAARRGGBB word. The decoder hands
 // over the stored values, which Adobe's writers keep inverted (0 is full ink).

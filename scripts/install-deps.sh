@@ -62,14 +62,14 @@ install_group "the compiler and build tools" \
   build-essential g++ cmake make pkg-config ca-certificates
 install_group "the window, picture and text libraries" \
   libsdl2-dev libsdl2-image-dev libx11-dev \
-  libjpeg62-turbo-dev libpng-dev libgif-dev libwebp-dev libtiff-dev zlib1g-dev \
+  libjpeg62-turbo-dev libpng-dev libgif-dev libwebp-dev libtiff-dev zlib1g-dev libheif-dev \
   libfreetype-dev libfontconfig-dev
 install_group "the fonts" fonts-wqy-microhei fonts-wqy-zenhei fonts-dejavu-core
 
 [ "$with_tests" = yes ] || exit 0
 
 install_group "the test and benchmark libraries" \
-  libgtest-dev libgmock-dev libbenchmark-dev libturbojpeg0-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libturbojpeg0-dev libheif-examples
 install_group "the fuzzers' compiler" clang-14 libclang-rt-14-dev
 install_group "the display and desktop tools the tests drive" \
   xvfb xauth x11-utils xdotool imagemagick xfonts-base \

@@ -11,5 +11,9 @@ std::string photo_200mp_jpeg(const std::string& build_dir);
 std::string photo_200mp_jpeg_oriented(const std::string& build_dir, int orientation);
 // A 10000 x 10000 (100 MP) PNG.
 std::string picture_100mp_png(const std::string& build_dir);
+// A 12000 x 12000 progressive JPEG, whose coefficients alone take 432 MB.
+std::string progressive_12000_jpeg(const std::string& build_dir);
+// An 8064 x 6048 (48 MP) HEIC as phones write it: a grid of 512 x 512 tiles.
+std::string photo_48mp_heic(const std::string& build_dir);
 
 }  // namespace large_pictures

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "heif_writers.h"
 #include "picture_writers.h"
 
 namespace large_pictures {
@@ -76,6 +77,18 @@ std::string photo_200mp_jpeg_oriented(const std::string& build_dir, int orientat
 std::string picture_100mp_png(const std::string& build_dir) {
   return cached(build_dir, "picture-10000x10000.png", [](const std::string& path) {
     return picture_writers::write_png(path, 10000, 10000, photo_row);
+  });
+}
+
+std::string progressive_12000_jpeg(const std::string& build_dir) {
+  return cached(build_dir, "progressive-12000x12000.jpg", [](const std::string& path) {
+    return picture_writers::write_jpeg(path, 12000, 12000, photo_row, 85, picture_writers::JpegColours::rgb, {}, true);
+  });
+}
+
+std::string photo_48mp_heic(const std::string& build_dir) {
+  return cached(build_dir, "photo-8064x6048.heic", [](const std::string& path) {
+    return heif_writers::write_heif_grid(path, 8064, 6048, photo_row, heif_writers::Grid{});
   });
 }
 

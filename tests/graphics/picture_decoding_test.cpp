@@ -3,6 +3,7 @@
 #include "graphics/picture_decoding.h"
 
 #include <SDL.h>
+#include <jpeglib.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "graphics/full_size_decoding.h"
 #include "picture_writers.h"
 #include "platform/picture_decode.h"
+#include "platform/jpeg_scratch_arrays.h"
 #include "platform/picture_formats.h"
 #include <zlib.h>
 
@@ -317,6 +319,45 @@ TEST_F(PictureDecoding, JpegDecodesAtTheSmallestDctScaleThatCoversTheMinimum) {
   }
 }
 
+// libjpeg's whole decoding of a file, row after row, optionally with its
+// coefficients kept by `arrays`.
+std::vector<uint8_t> libjpeg_rows(const std::vector<uint8_t>& file, platform::JpegScratchArrays* arrays) {
+  jpeg_decompress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  if (arrays != nullptr) arrays->install(&info);
+  jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_read_header(&info, TRUE);
+  jpeg_start_decompress(&info);
+  std::vector<uint8_t> out(size_t{info.output_width} * info.output_components * info.output_height);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = &out[size_t{info.output_scanline} * info.output_width * info.output_components];
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return out;
+}
+
+// Coefficients moved through a scratch file with windows of a few rows (down to the
+// fewest one access takes) decode to exactly what libjpeg's own arrays give.
+TEST_F(PictureDecoding, ProgressiveCoefficientsInAScratchFileDecodeAsInMemory) {
+  const RowMaker texture = [](int32_t y, std::vector<uint8_t>& row) {
+    for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t((x * 7 + y * 13) ^ (x * y));
+  };
+  for (auto [w, h] : {std::pair{333, 217}, {64, 1000}}) {
+    ASSERT_TRUE(write_jpeg(path("s.jpg"), w, h, texture, 90, JpegColours::rgb, {}, true));
+    const std::vector<uint8_t> file = bytes_of(path("s.jpg"));
+    const std::vector<uint8_t> expected = libjpeg_rows(file, nullptr);
+    for (size_t window : {size_t{0}, size_t{40'000}, size_t{1} << 20}) {
+      platform::JpegScratchArrays arrays(0, window);
+      EXPECT_EQ(libjpeg_rows(file, &arrays), expected) << w << "x" << h << " window " << window;
+      EXPECT_TRUE(arrays.in_file());
+    }
+  }
+}
+
 TEST_F(PictureDecoding, InterlacedPngDeliversEveryPixelOnceWithoutAWholeBuffer) {
   for (auto [w, h] : {std::pair{1, 1}, {3, 2}, {9, 17}, {64, 5}}) {
     const RowMaker rows = [w = w](int32_t y, std::vector<uint8_t>& row) {
@@ -403,6 +444,11 @@ TEST_F(PictureDecoding, MalformedFilesAreRefused) {
                                0x2F, 0xFE, 0xFF, 0xFF, 0x0F, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   std::vector<uint8_t> psd = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0xEA, 0x60, 0, 0, 0xEA, 0x60, 0, 8, 0, 3};
   psd.resize(58, 0);
+  // Progressive, its last scan repeated: a step of the progression taken twice.
+  ASSERT_TRUE(write_jpeg(path("r.jpg"), 640, 480, [](int32_t y, std::vector<uint8_t>& row) {
+    for (size_t x = 0; x < row.size(); ++x) row[x] = uint8_t(x / 3 + y);
+  }, 90, JpegColours::rgb, {}, true));
+  const std::vector<uint8_t> repeated_scan = with_last_scan_repeated(bytes_of(path("r.jpg")), 1);
   std::vector<uint8_t> cut_jpeg = bytes_of(path("p.jpg"));
   cut_jpeg.resize(300);
   struct Case {
@@ -419,6 +465,7 @@ TEST_F(PictureDecoding, MalformedFilesAreRefused) {
       {"lossless WebP of 16383 x 16383", webp},
       {"JPEG cut after its header", cut_jpeg},
       {"only a JPEG start", {0xFF, 0xD8, 0xFF}},
+      {"progressive JPEG with its last scan twice", repeated_scan},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -15,9 +15,14 @@ using RowMaker = std::function<void(int32_t y, std::vector<uint8_t>& row)>;
 enum class JpegColours { rgb, cmyk, ycck };
 
 // `rows` gives three bytes R, G, B per pixel, or four stored C, M, Y, K. `app1` when
-// not empty is written as an APP1 segment (an EXIF block).
+// not empty is written as an APP1 segment (an EXIF block). A progressive file has
+// libjpeg's usual ten scans.
 bool write_jpeg(const std::string& path, int32_t width, int32_t height, const RowMaker& rows, int quality = 90,
-                JpegColours colours = JpegColours::rgb, const std::vector<uint8_t>& app1 = {});
+                JpegColours colours = JpegColours::rgb, const std::vector<uint8_t>& app1 = {},
+                bool progressive = false);
+
+// The bytes of a JPEG with its last scan repeated `times` more times before its end.
+std::vector<uint8_t> with_last_scan_repeated(const std::vector<uint8_t>& jpeg, int times);
 
 // `rows` gives three bytes R, G, B per pixel.
 bool write_png(const std::string& path, int32_t width, int32_t height, const RowMaker& rows, bool interlaced = false);

@@ -9,7 +9,7 @@
 namespace picture_writers {
 
 bool write_jpeg(const std::string& path, int32_t width, int32_t height, const RowMaker& rows, int quality,
-                JpegColours colours, const std::vector<uint8_t>& app1) {
+                JpegColours colours, const std::vector<uint8_t>& app1, bool progressive) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   jpeg_compress_struct info;
@@ -25,6 +25,7 @@ bool write_jpeg(const std::string& path, int32_t width, int32_t height, const Ro
   jpeg_set_defaults(&info);
   if (colours == JpegColours::ycck) jpeg_set_colorspace(&info, JCS_YCCK);
   jpeg_set_quality(&info, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   if (!app1.empty()) jpeg_write_marker(&info, JPEG_APP0 + 1, app1.data(), static_cast<unsigned>(app1.size()));
   std::vector<uint8_t> row(static_cast<size_t>(width) * info.input_components);
@@ -105,6 +106,20 @@ std::vector<uint8_t> exif_with_orientation(int orientation, bool big_endian) {
   u16(b, 0);
   u32(b, 0);             // no next directory
   return b;
+}
+
+std::vector<uint8_t> with_last_scan_repeated(const std::vector<uint8_t>& jpeg, int times) {
+  // Scan data never holds 0xFF followed by a marker code other than restarts, so the
+  // last start-of-scan marker is found by its bytes.
+  size_t last_scan = 0;
+  for (size_t i = 2; i + 1 < jpeg.size(); ++i)
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xDA) last_scan = i;
+  const size_t end = jpeg.size() - 2;  // the end-of-image marker
+  if (last_scan == 0 || jpeg[end] != 0xFF || jpeg[end + 1] != 0xD9) return {};
+  std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+  for (int i = 0; i < times; ++i) out.insert(out.end(), jpeg.begin() + static_cast<std::ptrdiff_t>(last_scan), jpeg.begin() + static_cast<std::ptrdiff_t>(end));
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
 }
 
 }  // namespace picture_writers

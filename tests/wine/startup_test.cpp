@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../graphics/heif_writers.h"
 #include "e2e_support.h"
 
 namespace e2e {
@@ -75,6 +76,14 @@ TEST_F(WineStartup, AnUnreadablePictureIsRefused) {
   Process broken(x, program, {"broken.jpg"}, work, tmp.path());
   const Picture unreadable = message_of(broken);
   ASSERT_NO_FATAL_FAILURE(end_with_window_key(broken));
+  // A whole, sound HEIC passes the header checks but Wine has no codec for it: the
+  // same message, and the same clean end.
+  ASSERT_TRUE(heif_writers::write_heif((work / "IMG_0001.HEIC").string(), 64, 48, [](int32_t y, std::vector<uint8_t>& row) {
+    for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i * 3 + y);
+  }));
+  Process phone(x, program, {"IMG_0001.HEIC"}, work, tmp.path());
+  EXPECT_EQ(message_of(phone), unreadable) << "the HEIC did not give the unreadable-picture message";
+  ASSERT_NO_FATAL_FAILURE(end_with_window_key(phone));
   Process bare(x, program, {}, work, tmp.path());
   EXPECT_NE(message_of(bare), unreadable) << "the unreadable picture gave the argument message";
   ASSERT_NO_FATAL_FAILURE(end_with_window_key(bare));

@@ -960,7 +960,8 @@ std::string Session::save_and_confirm(Picture* box_shot) {
 
 std::string Session::confirm_save_box(Picture* box_shot) {
   unsigned long box = 0;
-  for (auto start = Clock::now(); box == 0 && seconds_since(start) < 20; sleep_ms(50))
+  // The cut-out of a large photo is saved at its own size, which takes a while.
+  for (auto start = Clock::now(); box == 0 && seconds_since(start) < 180; sleep_ms(50))
     box = x_->find_window_by_title(save_caption());
   if (box == 0) {
     ADD_FAILURE() << "no message box titled " << save_caption() << " appeared after saving";

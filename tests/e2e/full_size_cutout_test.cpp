@@ -16,6 +16,7 @@
 #include "panel/colour_transform.h"
 #include "panel/save_result.h"
 #include "platform/gbk.h"
+#include "tests/graphics/heif_writers.h"
 #include "tests/graphics/picture_writers.h"
 #include "tests/panel/cutout_scene.h"
 
@@ -132,34 +133,47 @@ std::vector<uint8_t> bytes_of(const fs::path& file) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// A photo stored on its side, as cameras do, comes out upright at its own size.
-TEST(FullSizeCutOut, AnExifRotatedJpegComesOutUpright) {
+// A photo stored on its side, as cameras and phones store it, comes out upright at its
+// own size: a JPEG turned by its EXIF orientation, a HEIC by its container's own turn
+// (and not by the EXIF block beside it, which says otherwise).
+TEST(FullSizeCutOut, PhotosStoredOnTheirSideComeOutUpright) {
   constexpr int W = 2000, H = 1500;
-  Session s;
-  const fs::path jpeg = s.work() / "turned.jpg";
-  ASSERT_TRUE(picture_writers::write_jpeg(
-      jpeg.string(), W, H,
-      [](int32_t y, std::vector<uint8_t>& row) {
-        for (int32_t x = 0; x < W; ++x) {
-          row[3 * x] = static_cast<uint8_t>(x / 8);
-          row[3 * x + 1] = static_cast<uint8_t>(y / 6);
-          row[3 * x + 2] = static_cast<uint8_t>(x < W / 2 ? 40 : 220);
-        }
-      },
-      90, picture_writers::JpegColours::rgb, picture_writers::exif_with_orientation(6, false)));
-  ASSERT_NO_FATAL_FAILURE(s.start_file("turned.jpg", 576, 768));
-  EXPECT_EQ(s.save_and_confirm(), save_caption());
+  const picture_writers::RowMaker rows = [](int32_t y, std::vector<uint8_t>& row) {
+    for (int32_t x = 0; x < W; ++x) {
+      row[3 * x] = static_cast<uint8_t>(x / 8);
+      row[3 * x + 1] = static_cast<uint8_t>(y / 6);
+      row[3 * x + 2] = static_cast<uint8_t>(x < W / 2 ? 40 : 220);
+    }
+  };
+  for (const char* name : {"turned.jpg", "turned.heic"}) {
+    SCOPED_TRACE(name);
+    Session s;
+    const fs::path file = s.work() / name;
+    if (std::string(name).ends_with(".jpg")) {
+      ASSERT_TRUE(picture_writers::write_jpeg(file.string(), W, H, rows, 90, picture_writers::JpegColours::rgb,
+                                              picture_writers::exif_with_orientation(6, false)));
+    } else {
+      heif_writers::Options options;
+      options.exif = picture_writers::exif_with_orientation(8, false);
+      heif_writers::Grid grid;
+      grid.transforms = {heif_writers::irot_box(3)};  // a quarter clockwise, as a phone turns a portrait
+      ASSERT_TRUE(heif_writers::write_heif_grid(file.string(), W, H, rows, grid, options));
+    }
+    ASSERT_NO_FATAL_FAILURE(s.start_file(name, 576, 768));
+    EXPECT_EQ(s.save_and_confirm(), save_caption());
 
-  const std::vector<uint8_t> bytes = bytes_of(jpeg);
-  Canvas::DecodedPicture upright;
-  ASSERT_TRUE(Canvas::decode_picture_at(bytes.data(), bytes.size(), 0, 0, upright));
-  const Rgba png = read_rgba_png(s.work() / "turned_0.png");
-  ASSERT_EQ(png.width, H);
-  ASSERT_EQ(png.height, W);
-  int64_t wrong = 0;
-  for (size_t i = 0; i < upright.pixels.size(); ++i)
-    wrong += png.alpha(i) != 255 || png.colour(i) != (upright.pixels[i] & 0xFFFFFF);
-  EXPECT_EQ(wrong, 0) << "pixels that differ from the photo turned upright";
+    const std::vector<uint8_t> bytes = bytes_of(file);
+    Canvas::DecodedPicture upright;
+    ASSERT_TRUE(Canvas::decode_picture_at(bytes.data(), bytes.size(), 0, 0, upright));
+    ASSERT_EQ(upright.width, H);
+    const Rgba png = read_rgba_png(s.work() / "turned_0.png");
+    ASSERT_EQ(png.width, H);
+    ASSERT_EQ(png.height, W);
+    int64_t wrong = 0;
+    for (size_t i = 0; i < upright.pixels.size(); ++i)
+      wrong += png.alpha(i) != 255 || png.colour(i) != (upright.pixels[i] & 0xFFFFFF);
+    EXPECT_EQ(wrong, 0) << "pixels that differ from the photo turned upright";
+  }
 }
 
 // The box as the program paints it for `format` and the saved name.

@@ -23,6 +23,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int64_t MEMORY_BOUND_KB = 300 * 1024;
+constexpr int64_t SAVE_MEMORY_BOUND_KB = 400 * 1024;
 
 // The process's peak resident memory so far, in kB; -1 when it cannot be read.
 int64_t peak_memory_kb(pid_t pid) {
@@ -137,7 +138,7 @@ TEST_F(Refusals, CraftedFilesAreRefusedWithinTwoSecondsAndStaySmall) {
   }
 }
 
-TEST(LargePhoto, A200MpJpegOpensFittedAndSavesAt1024x768) {
+TEST(LargePhoto, A200MpJpegOpensFittedAndSavesItsCutOutAtItsOwnSize) {
   const std::string photo = large_pictures::photo_200mp_jpeg(TESSARY_BINARY_DIR);
   ASSERT_FALSE(photo.empty()) << "the 200 MP photo could not be made";
   Session s;
@@ -165,6 +166,15 @@ TEST(LargePhoto, A200MpJpegOpensFittedAndSavesAt1024x768) {
   EXPECT_EQ(saved->width, 1024);
   EXPECT_EQ(saved->height, 768);
   EXPECT_EQ(saved->crop(Rect{0, 0, 1024, 768}), shown.crop(Rect{0, 0, 1024, 768}));
+  // The cut-out has the photo's own size (its header says so), and the save streamed it.
+  std::ifstream png(s.work() / "photo_0.png", std::ios::binary);
+  uint8_t header[24] = {};
+  png.read(reinterpret_cast<char*>(header), sizeof header);
+  const auto big_endian = [&](int at) { return (header[at] << 24) | (header[at + 1] << 16) | (header[at + 2] << 8) | header[at + 3]; };
+  EXPECT_EQ(big_endian(16), 16320);
+  EXPECT_EQ(big_endian(20), 12240);
+  const int64_t saving_peak = peak_memory_kb(s.app().pid());
+  EXPECT_LT(saving_peak, SAVE_MEMORY_BOUND_KB) << "peak memory of the save " << saving_peak << " kB";
 }
 
 TEST(LargePhoto, A12000x12000ProgressiveJpegOpensWithinTheMemoryBound) {

@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "platform/gbk.h"
+#include "tests/app/own_pid_namespace.h"
 
 #include <gtest/gtest.h>
 
@@ -553,7 +554,7 @@ int status_code(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 1
 // own processes, and everything the program leaves behind becomes its child. It ends
 // when nothing else is left.
 [[noreturn]] void namespace_init(const Launch& l) {
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(123);
+  if (own_pid_namespace::keep_mounts_private() != 0) _exit(123);
   if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) _exit(123);
   keep_program(l, true);
 }

@@ -141,7 +141,7 @@ step_run() {
   done
   display=:$(cat "$out/xvfb.display")
   start=$(date +%s)
-  (in_root_exec=1; in_root "$root" sh -c "cd /tessary && DISPLAY=$display $run_command") </dev/null >"$out/run.log" 2>&1 &
+  (in_root_exec=1; in_root "$root" sh -c "cd /tessary && export DISPLAY=$display && $run_command") </dev/null >"$out/run.log" 2>&1 &
   app=$!
   window=""
   until [ -n "$window" ]; do

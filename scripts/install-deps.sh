@@ -80,7 +80,9 @@ install_group "the Windows build and 64-bit Wine" \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 zip
 
 say "installing 32-bit Wine (optional)"
-if ! apt-get install -y -q --no-install-recommends wine32:i386; then
+# Never at the cost of a package already there: with the i386 libraries out of step,
+# apt could otherwise remove 64-bit ones to make room.
+if ! apt-get install -y -q --no-install-recommends --no-remove wine32:i386; then
   say "wine32:i386 cannot be installed (apt's reason is above): the 32-bit Windows build" \
     "is built but not run under Wine, and its comparison test reports itself skipped"
 fi

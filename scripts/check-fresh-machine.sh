@@ -202,6 +202,8 @@ run_test_command() {
 step_test() {
   root="$out/root"
   [ -d "$root/tessary" ] || fail "test needs the root the run step made"
+  # The tree as it now stands, laid over the one the run step used (its builds kept).
+  git -C "$here" archive "$snapshot" | tar -x -C "$root/tessary"
   install_set "$root" "second set (sh scripts/install-deps.sh --test, after the first)" "$out/install-second.log" --test
   run_test_command "$root" test "$out/test.log"
 }

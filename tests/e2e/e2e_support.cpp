@@ -663,14 +663,19 @@ Process::Process(XServer& x, const Program& program, const std::vector<std::stri
     const std::string proc = "/proc/" + std::to_string(beside->pid_);
     const int pid_ns = open((proc + "/ns/pid").c_str(), O_RDONLY | O_CLOEXEC);
     const int mount_ns = open((proc + "/ns/mnt").c_str(), O_RDONLY | O_CLOEXEC);
-    if (pid_ns < 0 || mount_ns < 0) ADD_FAILURE() << "the program to run beside has ended";
-    keeper_ = pid_ns < 0 || mount_ns < 0 ? -1 : fork();
+    // Joining a mount namespace moves the root to the namespace's own; in a chroot the
+    // other program's root (the chroot, as that namespace sees it) is taken back.
+    const int root = open((proc + "/root").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (pid_ns < 0 || mount_ns < 0 || root < 0) ADD_FAILURE() << "the program to run beside has ended";
+    keeper_ = pid_ns < 0 || mount_ns < 0 || root < 0 ? -1 : fork();
     if (keeper_ == 0) {
       if (setns(pid_ns, CLONE_NEWPID) != 0 || setns(mount_ns, CLONE_NEWNS) != 0) _exit(122);
+      if (fchdir(root) != 0 || chroot(".") != 0) _exit(122);
       keep_program(l, false);
     }
-    if (pid_ns >= 0) close(pid_ns);
-    if (mount_ns >= 0) close(mount_ns);
+    for (int fd : {pid_ns, mount_ns, root}) {
+      if (fd >= 0) close(fd);
+    }
   }
   close(pipe_fds[0]);
   close(ready_fds[1]);

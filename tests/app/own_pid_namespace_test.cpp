@@ -63,10 +63,13 @@ Outcome outcome_of_child(void (*child)(const std::string&, bool), const std::str
 [[noreturn]] void enter_in_chroot(const std::string& box, bool proc_mounted) {
   const std::string root = box + "/root";
   if (unshare(CLONE_NEWNS) != 0) _exit(failed);
-  // A mount made here would reach the namespace this one was copied from.
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(errno == EINVAL ? in_a_chroot_already : failed);
-  if (mount("tmpfs", box.c_str(), "tmpfs", 0, nullptr) != 0 || mount(nullptr, box.c_str(), nullptr, MS_SHARED, nullptr) != 0 ||
-      mkdir(root.c_str(), 0755) != 0 || mkdir((root + "/proc").c_str(), 0755) != 0 ||
+  // Unless `/` is private here, a mount made here would reach the namespace this one
+  // was copied from.
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    _exit(errno == EINVAL ? in_a_chroot_already : failed);
+  }
+  if (mount("tmpfs", box.c_str(), "tmpfs", 0, nullptr) != 0 ||
+      mount(nullptr, box.c_str(), nullptr, MS_SHARED, nullptr) != 0 || mkdir(root.c_str(), 0755) != 0 || mkdir((root + "/proc").c_str(), 0755) != 0 ||
       (proc_mounted && mount("proc", (root + "/proc").c_str(), "proc", 0, nullptr) != 0)) {
     _exit(failed);
   }

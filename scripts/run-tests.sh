@@ -34,7 +34,7 @@ thread_tests=$(cd "$here/tests" && for f in */*queue*_test.cpp */*window*_test.c
 cmake --build "$here/build-tsan" -j "$jobs" --target $thread_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$here/build-tsan" --output-on-failure -L threads -j "$jobs"
 
-# The fuzz targets need clang, which install-deps.sh installs; without it this fails.
+# The fuzz targets need clang, which `install-deps.sh --test` installs; without it this fails.
 fuzz_seconds=${FUZZ_SECONDS:-60}
 for target in picture_decode_fuzz snapshot_fuzz bmp_roundtrip_fuzz; do
   sh "$here/scripts/fuzz.sh" "$target" "$fuzz_seconds"

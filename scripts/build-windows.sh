@@ -4,7 +4,7 @@
 # (it needs no DLL beside the system's), and one portable zip per architecture in
 # build-windows/ with the program, the panel logo, the sample picture and a read-me.
 # Only the program is built here; scripts/run-tests.sh builds the tests in the same
-# folders. Needs what scripts/install-deps.sh installs.
+# folders. Needs what `scripts/install-deps.sh --test` installs.
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 out="$here/build-windows"

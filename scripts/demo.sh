@@ -3,11 +3,19 @@
 # builds Tessary, starts a private Xvfb, opens assets/sample.jpg in the working
 # folder demo/ (with the panel logo), clicks an object, extends the stroke with Ctrl,
 # deletes the selection, saves, takes a screenshot and closes the window.
-# Needs what scripts/install-deps.sh installs.
+# With --readme-screenshot it also writes the shot with the selection's outline to
+# assets/screenshot.png, the README's first picture (in 256 colours, to keep it small).
+# Needs what `scripts/install-deps.sh --test` installs (Xvfb, xdotool, ImageMagick).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build"
 demo="$here/demo"
+readme_shot=""
+case "${1:-}" in
+  --readme-screenshot) readme_shot="$here/assets/screenshot.png" ;;
+  "") ;;
+  *) echo "usage: sh scripts/demo.sh [--readme-screenshot]" >&2; exit 2 ;;
+esac
 
 "$here/scripts/build.sh" "$build" -DTESSARY_TESTS=OFF -DTESSARY_BENCH=OFF
 
@@ -94,6 +102,13 @@ done
 eval "$(xdotool getwindowgeometry --shell "$window")"
 ox=$X oy=$Y
 xdotool windowfocus --sync "$window" 2>/dev/null || true
+# On a busy machine the window can be up a while before the picture is drawn in it.
+tries=0
+while [ "$(import -window root -crop "$((w + 200))x768+$ox+$oy" +repage png:- | identify -format '%k' -)" -lt 16 ] &&
+  [ $tries -lt 50 ]; do
+  sleep 0.2
+  tries=$((tries + 1))
+done
 sleep 1
 
 # Moves to picture coordinates given as per-mille of its width and height.
@@ -116,6 +131,9 @@ done
 xdotool keyup ctrl
 sleep 0.5
 import -window root -crop "$((w + 200))x768+$ox+$oy" +repage "$demo/screenshot-outline.png"
+if [ -n "$readme_shot" ]; then
+  convert "$demo/screenshot-outline.png" -strip +dither -colors 256 "PNG8:$readme_shot"
+fi
 echo "demo: delete the selection"
 at_panel 150 565
 xdotool click 1
@@ -161,3 +179,4 @@ echo
 [ -f "$demo/sample_0.bmp" ] && echo "Saved result: $demo/sample_0.bmp" || echo "demo: no saved result in $demo" >&2
 echo "Outline:      $demo/screenshot-outline.png"
 echo "Screenshot:   $demo/screenshot.png"
+[ -z "$readme_shot" ] || echo "README's:     $readme_shot"

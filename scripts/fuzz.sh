@@ -10,7 +10,7 @@ target=${1:?usage: fuzz.sh TARGET SECONDS}
 seconds=${2:?usage: fuzz.sh TARGET SECONDS}
 clang=$(command -v clang++-14 || command -v clang++ || true)
 if [ -z "$clang" ]; then
-  echo "fuzz.sh: clang++ is needed (scripts/install-deps.sh installs clang-14)" >&2
+  echo "fuzz.sh: clang++ is needed (sh scripts/install-deps.sh --test installs clang-14)" >&2
   exit 1
 fi
 cc=$(command -v clang-14 || command -v clang)

@@ -58,8 +58,9 @@ if [ "$with_tests" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i3
 fi
 update_indexes
 
+# file and dpkg-dev: CPack needs them to make the Debian package (scripts/package.sh).
 install_group "the compiler and build tools" \
-  build-essential g++ cmake make pkg-config ca-certificates
+  build-essential g++ cmake make pkg-config ca-certificates file dpkg-dev
 install_group "the window, picture and text libraries" \
   libsdl2-dev libsdl2-image-dev libx11-dev \
   libjpeg62-turbo-dev libpng-dev libgif-dev libwebp-dev libtiff-dev zlib1g-dev libheif-dev \
@@ -73,13 +74,15 @@ install_group "the test and benchmark libraries" \
 install_group "the fuzzers' compiler" clang-14 libclang-rt-14-dev
 install_group "the display and desktop tools the tests drive" \
   xvfb xauth x11-utils xdotool imagemagick xfonts-base \
-  dpkg-dev file debootstrap desktop-file-utils util-linux procps
+  debootstrap desktop-file-utils util-linux procps
 install_group "the Windows build and 64-bit Wine" \
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine64 zip
 
 say "installing 32-bit Wine (optional)"
-if ! apt-get install -y -q --no-install-recommends wine32:i386; then
+# Never at the cost of a package already there: with the i386 libraries out of step,
+# apt could otherwise remove 64-bit ones to make room.
+if ! apt-get install -y -q --no-install-recommends --no-remove wine32:i386; then
   say "wine32:i386 cannot be installed (apt's reason is above): the 32-bit Windows build" \
     "is built but not run under Wine, and its comparison test reports itself skipped"
 fi

@@ -2,7 +2,7 @@
 # Builds the Debian package dist/tessary_<version>_amd64.deb: a release build in
 # build-package/, installed under /usr, packed by CPack with the dependencies that
 # dpkg-shlibdeps finds for the program's libraries and the CJK font.
-# Needs what scripts/install-deps.sh installs.
+# Needs what scripts/install-deps.sh installs (the first set).
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-package"

@@ -4,6 +4,7 @@
 
 #include "app/texts.h"
 #include "platform/gbk.h"
+#include "tests/app/own_pid_namespace.h"
 
 #include <gtest/gtest.h>
 
@@ -555,7 +556,7 @@ int status_code(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 1
 // own processes, and everything the program leaves behind becomes its child. It ends
 // when nothing else is left.
 [[noreturn]] void namespace_init(const Launch& l) {
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(123);
+  if (own_pid_namespace::keep_mounts_private() != 0) _exit(123);
   if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) _exit(123);
   keep_program(l, true);
 }
@@ -666,14 +667,19 @@ Process::Process(XServer& x, const Program& program, const std::vector<std::stri
     const std::string proc = "/proc/" + std::to_string(beside->pid_);
     const int pid_ns = open((proc + "/ns/pid").c_str(), O_RDONLY | O_CLOEXEC);
     const int mount_ns = open((proc + "/ns/mnt").c_str(), O_RDONLY | O_CLOEXEC);
-    if (pid_ns < 0 || mount_ns < 0) ADD_FAILURE() << "the program to run beside has ended";
-    keeper_ = pid_ns < 0 || mount_ns < 0 ? -1 : fork();
+    // Joining a mount namespace moves the root to the namespace's own; in a chroot the
+    // other program's root (the chroot, as that namespace sees it) is taken back.
+    const int root = open((proc + "/root").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (pid_ns < 0 || mount_ns < 0 || root < 0) ADD_FAILURE() << "the program to run beside has ended";
+    keeper_ = pid_ns < 0 || mount_ns < 0 || root < 0 ? -1 : fork();
     if (keeper_ == 0) {
       if (setns(pid_ns, CLONE_NEWPID) != 0 || setns(mount_ns, CLONE_NEWNS) != 0) _exit(122);
+      if (fchdir(root) != 0 || chroot(".") != 0) _exit(122);
       keep_program(l, false);
     }
-    if (pid_ns >= 0) close(pid_ns);
-    if (mount_ns >= 0) close(mount_ns);
+    for (int fd : {pid_ns, mount_ns, root}) {
+      if (fd >= 0) close(fd);
+    }
   }
   close(pipe_fds[0]);
   close(ready_fds[1]);

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <cstdlib>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -101,19 +102,36 @@ std::optional<Saved> click_delete_save(const Program& program, const char* what)
   return both;
 }
 
-TEST(WineEditing, ClickDeleteAndSaveGiveTheLinuxBuildsFileOnBothArchitectures) {
+// Why the 32-bit build cannot run here, empty when it can. 32-bit Wine (wine32:i386)
+// is the one optional package: without it the i686 loader is not there to start.
+// Only that absence is a reason to skip; a loader that dpkg says is installed but that
+// does not start is a fault, and the comparison then fails.
+std::string why_no_wine32() {
+  const std::string loader = windows_build("i686").loader.string();
+  if (run_command(shell_quote(loader) + " --version >/dev/null 2>&1").status == 0) return {};
+  const std::string state = run_command("dpkg-query -W -f '${db:Status-Status}' wine32:i386 2>/dev/null").output;
+  if (state == "installed") return {};
+  return "wine32:i386 is not installed (dpkg: " + (state.empty() ? std::string("no such package") : state) +
+         "), so the 32-bit loader " + loader + " cannot start the i686 build";
+}
+
+// Click, delete and save on `arch` under Wine give the Linux build's BMP and PNG.
+void gives_the_linux_builds_file(const std::string& arch) {
   const auto on_linux = click_delete_save(linux_build(), "Linux build");
   ASSERT_TRUE(on_linux.has_value());
-  const auto on_x86_64 = click_delete_save(windows_build("x86_64"), "x86_64 under wine64");
-  ASSERT_TRUE(on_x86_64.has_value());
-  DiffReport d = diff_pictures(on_linux->bmp, on_x86_64->bmp);
-  EXPECT_TRUE(d.same()) << "x86_64 against Linux: " << d.describe();
-  EXPECT_TRUE(on_x86_64->png == on_linux->png) << "the x86_64 PNG's pixels differ from the Linux build's";
-  const auto on_i686 = click_delete_save(windows_build("i686"), "i686 under wine32");
-  ASSERT_TRUE(on_i686.has_value());
-  d = diff_pictures(on_x86_64->bmp, on_i686->bmp);
-  EXPECT_TRUE(d.same()) << "i686 against x86_64: " << d.describe();
-  EXPECT_TRUE(on_i686->png == on_x86_64->png) << "the i686 PNG's pixels differ from the x86_64 build's";
+  const std::string what = arch + " under Wine";
+  const auto on_windows = click_delete_save(windows_build(arch), what.c_str());
+  ASSERT_TRUE(on_windows.has_value());
+  const DiffReport d = diff_pictures(on_linux->bmp, on_windows->bmp);
+  EXPECT_TRUE(d.same()) << arch << " against Linux: " << d.describe();
+  EXPECT_TRUE(on_windows->png == on_linux->png) << "the " << arch << " PNG's pixels differ from the Linux build's";
+}
+
+TEST(WineEditing, ClickDeleteAndSaveGiveTheLinuxBuildsFileOnX86_64) { gives_the_linux_builds_file("x86_64"); }
+
+TEST(WineEditing, ClickDeleteAndSaveGiveTheLinuxBuildsFileOnI686) {
+  if (const std::string reason = why_no_wine32(); !reason.empty()) GTEST_SKIP() << reason;
+  gives_the_linux_builds_file("i686");
 }
 
 // Colours of the back and forward frames with the pointer away from them.

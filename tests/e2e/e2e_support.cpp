@@ -991,6 +991,15 @@ std::string Session::confirm_save_box(Picture* box_shot) {
   return title;
 }
 
+std::string why_no_wine32() {
+  const std::string loader = windows_build("i686").loader.string();
+  if (run_command(shell_quote(loader) + " --version >/dev/null 2>&1").status == 0) return {};
+  const std::string state = run_command("dpkg-query -W -f '${db:Status-Status}' wine32:i386 2>/dev/null").output;
+  if (state == "installed") return {};
+  return "wine32:i386 is not installed (dpkg: " + (state.empty() ? std::string("no such package") : state) +
+         "), so the 32-bit loader " + loader + " cannot start the i686 build";
+}
+
 Rgba read_rgba_png(const fs::path& path) {
   Rgba out;
   png_image png{};

@@ -149,6 +149,11 @@ struct Program {
 Program linux_build();
 // arch is "x86_64" (run by wine64) or "i686" (run by the 32-bit loader).
 Program windows_build(const std::string& arch);
+// Why the 32-bit build cannot run here, empty when it can. 32-bit Wine (wine32:i386)
+// is the one optional package: without it the i686 loader is not there to start.
+// Only that absence is a reason to skip; a loader that dpkg says is installed but that
+// does not start is a fault, and a test that runs it then fails.
+std::string why_no_wine32();
 // The Wine prefix the tests of the Windows builds share, made by
 // scripts/wine-prefix.sh before they run.
 fs::path wine_prefix();

@@ -102,19 +102,6 @@ std::optional<Saved> click_delete_save(const Program& program, const char* what)
   return both;
 }
 
-// Why the 32-bit build cannot run here, empty when it can. 32-bit Wine (wine32:i386)
-// is the one optional package: without it the i686 loader is not there to start.
-// Only that absence is a reason to skip; a loader that dpkg says is installed but that
-// does not start is a fault, and the comparison then fails.
-std::string why_no_wine32() {
-  const std::string loader = windows_build("i686").loader.string();
-  if (run_command(shell_quote(loader) + " --version >/dev/null 2>&1").status == 0) return {};
-  const std::string state = run_command("dpkg-query -W -f '${db:Status-Status}' wine32:i386 2>/dev/null").output;
-  if (state == "installed") return {};
-  return "wine32:i386 is not installed (dpkg: " + (state.empty() ? std::string("no such package") : state) +
-         "), so the 32-bit loader " + loader + " cannot start the i686 build";
-}
-
 // Click, delete and save on `arch` under Wine give the Linux build's BMP and PNG.
 void gives_the_linux_builds_file(const std::string& arch) {
   const auto on_linux = click_delete_save(linux_build(), "Linux build");

@@ -28,7 +28,7 @@ Rgba cut_out(const Program& program, const Picture& scene, const std::string& fi
   return read_rgba_png(s.work() / (file.substr(0, file.find('.')) + "_0.png"));
 }
 
-TEST(WineFullSize, TheCutOutAtThePicturesOwnSizeIsTheLinuxBuilds) {
+void gives_the_linux_builds_cut_out(const std::string& arch) {
   const cutout_scene::Scene made = cutout_scene::make(2048, 1536, 3);
   Picture scene(made.width, made.height);
   scene.pixels = made.pixels;
@@ -37,10 +37,17 @@ TEST(WineFullSize, TheCutOutAtThePicturesOwnSizeIsTheLinuxBuilds) {
     const Rgba on_linux = cut_out(linux_build(), scene, file);
     ASSERT_EQ(on_linux.width, made.width);
     ASSERT_EQ(on_linux.height, made.height);
-    const Rgba on_windows = cut_out(windows_build("x86_64"), scene, file);
+    const Rgba on_windows = cut_out(windows_build(arch), scene, file);
     ASSERT_EQ(on_windows.width, made.width);
-    EXPECT_TRUE(on_windows.bytes == on_linux.bytes) << "the x86_64 build's cut-out differs from the Linux build's";
+    EXPECT_TRUE(on_windows.bytes == on_linux.bytes) << "the " << arch << " build's cut-out differs from the Linux build's";
   }
+}
+
+TEST(WineFullSize, TheCutOutAtThePicturesOwnSizeIsTheLinuxBuildsOnX86_64) { gives_the_linux_builds_cut_out("x86_64"); }
+
+TEST(WineFullSize, TheCutOutAtThePicturesOwnSizeIsTheLinuxBuildsOnI686) {
+  if (const std::string reason = why_no_wine32(); !reason.empty()) GTEST_SKIP() << reason;
+  gives_the_linux_builds_cut_out("i686");
 }
 
 }  // namespace

@@ -79,13 +79,6 @@ CutoutRecord cutout;
 CutoutRecord history_cutouts[HISTORY_SLOTS];
 DroppedFile dropped_file;
 
-const PanelRow panel_rows[PANEL_ROW_COUNT] = {
-    {20, 100, 180, 130, 10, 5},  {20, 150, 180, 180, 10, 5}, {20, 200, 180, 230, 10, 5},
-    {20, 250, 180, 280, 10, 5},  {20, 300, 180, 430, 10, 5}, {20, 450, 180, 480, 50, 5},
-    {20, 500, 180, 530, 10, 5},  {20, 550, 180, 580, 50, 5}, {20, 600, 180, 630, 10, 5},
-    {20, 650, 90, 680, 20, 5},   {110, 650, 180, 680, 20, 5}, {20, 700, 180, 730, 50, 5},
-};
-
 void clear_editing_state() {
   picture_pixels = nullptr;
   window_pixels = nullptr;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/panel_layout.h"
 #include "app/texts.h"
 #include "graphics/image.h"
 #include "graphics/mouse_msg.h"
@@ -23,12 +24,11 @@ inline constexpr int32_t WINDOW_HEIGHT = 768;
 inline constexpr int32_t MAX_GRID_BLOCKS = MAX_PICTURE_WIDTH * MAX_PICTURE_HEIGHT;
 inline constexpr int32_t MAX_STROKE_POINTS = 101;  // indices 0..100
 inline constexpr int32_t STROKE_CAPACITY = 1000;
-inline constexpr int32_t SWATCH_COUNT = 30;
 inline constexpr int32_t FIRST_PICKED_SWATCH = 27;  // slots 27..29 start empty
 inline constexpr int32_t BLOCK_SIZE_CAPACITY = 90;
 inline constexpr int32_t LARGEST_BLOCK_SIZE = 80;
+inline constexpr int32_t LARGEST_TOLERANCE = 255;
 inline constexpr int32_t HISTORY_SLOTS = 20;
-inline constexpr int32_t PANEL_ROW_COUNT = 12;
 
 struct BlockPos {
   int32_t col;
@@ -50,7 +50,7 @@ inline constexpr int32_t EDGE_LEFT = 8;
 // is fixed.
 struct SettingsRecord {
   int32_t block_index;        // index into block_sizes, 1..block_sizes[0]
-  int32_t tolerance;          // 0..255
+  int32_t tolerance;          // 0..LARGEST_TOLERANCE
   uint8_t distance_mode;      // 0 arithmetic, 1 Euclidean
   uint8_t reference_mode;     // 0 neighbour as reference, 1 first stroke block
   uint8_t reserved;           // no meaning; saved and restored with the rest
@@ -73,17 +73,6 @@ static_assert(offsetof(SettingsRecord, outline_color_index) == 16);
 static_assert(offsetof(SettingsRecord, outline_shown) == 20);
 static_assert(offsetof(SettingsRecord, include_inner) == 21);
 static_assert(offsetof(SettingsRecord, range_mode) == 22);
-
-// A panel row: rectangle (left and right relative to the panel's left edge) and the
-// caption's offset inside it.
-struct PanelRow {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-  int32_t text_dx;
-  int32_t text_dy;
-};
 
 // Picture and placement
 extern IMAGE picture;
@@ -191,8 +180,7 @@ extern int32_t color_transform_step;
 // rebuilt too (block size, picture range); 0 otherwise.
 extern uint8_t regrowth_waiting;
 
-// The tool panel's constant tables.
-extern const PanelRow panel_rows[PANEL_ROW_COUNT];
+// The tool panel's constant tables: panel_rows (app/panel_layout.h) and the captions.
 using texts::panel_labels;
 
 // The block size in force: the entry of block_sizes at settings.block_index.

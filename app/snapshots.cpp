@@ -61,7 +61,7 @@ bool snapshot_values_valid(const SettingsRecord& saved, const int32_t (&sizes)[B
     if (sizes[k] < 1 || sizes[k] > LARGEST_BLOCK_SIZE) return false;
   }
   if (saved.block_index < 1 || saved.block_index > count) return false;
-  if (saved.tolerance < 0 || saved.tolerance > 255) return false;
+  if (saved.tolerance < 0 || saved.tolerance > LARGEST_TOLERANCE) return false;
   if (!is_flag(saved.distance_mode) || !is_flag(saved.reference_mode) || !is_flag(saved.outline_shown) ||
       !is_flag(saved.include_inner) || !is_flag(saved.range_mode)) {
     return false;
@@ -116,19 +116,7 @@ bool restore_snapshot(int32_t pos) {
 
 void redraw_after_restore() {
   settings.outline_shown = 0;
-  char text[20];
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(settings.tolerance));
-  draw_value_box(0, text);
-  std::snprintf(text, sizeof text, "%d", static_cast<int>(current_block_size()));
-  draw_value_box(1, text);
-  std::snprintf(text, sizeof text, "%s", distance_labels[settings.distance_mode]);
-  draw_value_box(2, text);
-  std::snprintf(text, sizeof text, "%s", reference_labels[settings.reference_mode]);
-  draw_value_box(3, text);
-  std::snprintf(text, sizeof text, "%s", include_labels[settings.include_inner]);
-  draw_value_box(6, text);
-  std::snprintf(text, sizeof text, "%s", range_labels[settings.range_mode]);
-  draw_value_box(8, text);
+  for (int32_t row : PANEL_VALUE_ROWS) draw_row_value(row);
   draw_all_swatches();
   draw_fill_sample();
   draw_outline_sample();

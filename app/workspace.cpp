@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr int32_t FLAT_LINE_ENDS = 0x200;
+// A solid line with flat ends.
+constexpr int32_t SEPARATOR_STYLE = PS_SOLID | PS_ENDCAP_FLAT;
 constexpr int32_t SEPARATOR_THICKNESS = 3;
 constexpr COLORREF BLACK = 0x000000;
 constexpr COLORREF WHITE = 0xFFFFFF;
@@ -112,7 +113,7 @@ void setup_workspace(const char* path) {
 
   gfx_set_bk_color(BLACK);
   gfx_clear_rect(0, 0, window_width, WINDOW_HEIGHT);
-  gfx_set_line_style(FLAT_LINE_ENDS, SEPARATOR_THICKNESS, nullptr, 0);
+  gfx_set_line_style(SEPARATOR_STYLE, SEPARATOR_THICKNESS, nullptr, 0);
   gfx_set_line_color(WHITE);
   gfx_line(picture_width + 1, 0, picture_width + 1, WINDOW_HEIGHT - 1);
   gfx_put_image(picture_left, picture_top, &picture, SRCCOPY);

@@ -12,7 +12,7 @@ namespace {
 void BM_OutlineSegments(benchmark::State& state) {
   IMAGE image(1224, 768);
   gfx_set_target(&image);
-  gfx_set_line_style(3, 1, nullptr, 0);
+  gfx_set_line_style(PS_DASHDOT, 1, nullptr, 0);
   gfx_set_line_color(0x00FF00);
   for (auto _ : state) {
     for (int32_t i = 0; i < 500; ++i) {
@@ -29,7 +29,7 @@ BENCHMARK(BM_OutlineSegments);
 void BM_ThickPanelFrame(benchmark::State& state) {
   IMAGE image(1224, 768);
   gfx_set_target(&image);
-  gfx_set_line_style(0x200, 5, nullptr, 0);
+  gfx_set_line_style(PS_SOLID | PS_ENDCAP_FLAT, 5, nullptr, 0);
   for (auto _ : state) {
     gfx_frame_rect(1030, 100, 1210, 160);
     benchmark::DoNotOptimize(image.pixels[0]);
@@ -40,7 +40,7 @@ BENCHMARK(BM_ThickPanelFrame);
 void BM_SolidSwatch(benchmark::State& state) {
   IMAGE image(1224, 768);
   gfx_set_target(&image);
-  gfx_set_fill_style(2, 5, nullptr);
+  gfx_set_fill_style(BS_HATCHED, HS_DIAGCROSS, nullptr);
   for (auto _ : state) {
     gfx_solid_rect(1040, 400, 1070, 430);
     benchmark::DoNotOptimize(image.pixels[0]);

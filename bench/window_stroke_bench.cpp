@@ -61,7 +61,7 @@ void BM_WindowWheelRegrowth(benchmark::State& state) {
     return;
   }
   handle_picture_message();
-  const PanelRow& row = panel_rows[0];
+  const PanelRow& row = panel_rows[ROW_TOLERANCE];
   MOUSEMSG notch{};
   notch.message = WM_MOUSEWHEEL;
   notch.x = static_cast<int16_t>(picture_width + (row.left + row.right) / 2);

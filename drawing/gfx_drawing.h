@@ -1,8 +1,10 @@
 #pragma once
 // The drawing operations the program calls. Each forwards to the operation of the
 // same name (without the gfx_ prefix; gfx_line to draw_line) of the current device.
+// Styles, modes and flags take the words of graphics/drawing_styles.h.
 #include <cstdint>
 
+#include "graphics/drawing_styles.h"
 #include "graphics/image.h"
 
 void gfx_set_line_color(COLORREF color);
@@ -10,7 +12,9 @@ void gfx_set_text_color(COLORREF color);
 void gfx_set_bk_color(COLORREF color);
 void gfx_set_bk_mode(int32_t mode);
 void gfx_set_fill_color(COLORREF color);
+// `style`: a PS_ kind OR-ed with PS_ENDCAP_ and PS_JOIN_ bits.
 void gfx_set_line_style(int32_t style, int32_t thickness, const uint32_t* pattern, uint32_t count);
+// `type`: BS_; `hatch`: HS_, read for BS_HATCHED only.
 void gfx_set_fill_style(int32_t type, int32_t hatch, const IMAGE* pattern);
 void gfx_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 // `count` lines given as x1, y1, x2, y2 each, every one as gfx_line draws it.

@@ -16,6 +16,9 @@ struct POINT32 {
   int32_t y;
 };
 
+// A rectangle as the drawing operations take it: both corners included (clip
+// regions, shapes' bounding boxes), except for text_in_rect, which reads right and
+// bottom as exclusive, as the platform's text layout does.
 struct RECT32 {
   int32_t left;
   int32_t top;
@@ -101,6 +104,7 @@ class DrawOnImg {
 
   virtual void draw_text(const char* text);
   virtual void text_at(int32_t x, int32_t y, const char* text);
+  // `format`: DT_ flags; `rect`'s right and bottom are exclusive.
   virtual int32_t text_in_rect(const char* text, RECT32& rect, uint32_t format);
   virtual int32_t text_width(const char* text);
   virtual int32_t text_height(const char* text);

@@ -69,22 +69,22 @@ ClipBox clip_box(const IMAGE& image) {
 uint32_t apply_rop(int32_t rop, uint32_t d, uint32_t p) {
   uint32_t result;
   switch (rop) {
-    case 1: result = 0; break;
-    case 2: result = ~(d | p); break;
-    case 3: result = d & ~p; break;
-    case 4: result = ~p; break;
-    case 5: result = p & ~d; break;
-    case 6: result = ~d; break;
-    case 7: result = d ^ p; break;
-    case 8: result = ~(d & p); break;
-    case 9: result = d & p; break;
-    case 10: result = ~(d ^ p); break;
-    case 11: result = d; break;
-    case 12: result = d | ~p; break;
-    case 14: result = p | ~d; break;
-    case 15: result = p | d; break;
-    case 16: result = kRgb; break;
-    default: result = p; break;
+    case ROP2_BLACK: result = 0; break;
+    case ROP2_NOT_MERGE_PEN: result = ~(d | p); break;
+    case ROP2_MASK_NOT_PEN: result = d & ~p; break;
+    case ROP2_NOT_COPY_PEN: result = ~p; break;
+    case ROP2_MASK_PEN_NOT: result = p & ~d; break;
+    case ROP2_NOT: result = ~d; break;
+    case ROP2_XOR_PEN: result = d ^ p; break;
+    case ROP2_NOT_MASK_PEN: result = ~(d & p); break;
+    case ROP2_MASK_PEN: result = d & p; break;
+    case ROP2_NOT_XOR_PEN: result = ~(d ^ p); break;
+    case ROP2_NOP: result = d; break;
+    case ROP2_MERGE_NOT_PEN: result = d | ~p; break;
+    case ROP2_MERGE_PEN_NOT: result = p | ~d; break;
+    case ROP2_MERGE_PEN: result = p | d; break;
+    case ROP2_WHITE: result = kRgb; break;
+    default: result = p; break;  // ROP2_COPY and unknown codes
   }
   return result & kRgb;
 }
@@ -100,20 +100,20 @@ Brush fill_brush(const IMAGE& image) {
   Brush brush;
   const FILLSTYLE& style = image.fill_style;
   switch (style.style) {
-    case 0:
+    case BS_SOLID:
       return solid_brush(image.fill_color);
-    case 2:
+    case BS_HATCHED:
       brush.kind = Brush::kHatch;
       brush.color = swap_red_blue(image.fill_color) & kRgb;
       brush.back = swap_red_blue(image.bk_color) & kRgb;
       brush.paint_gaps = image.bk_mode != BK_TRANSPARENT;
       brush.hatch = style.hatch;
       return brush;
-    case 3:
-    case 5:
+    case BS_PATTERN:
+    case BS_DIBPATTERN:
       if (style.pattern == nullptr || style.pattern->pixels == nullptr) return brush;
       // A two-colour tile takes its colours from the text and background colours.
-      brush.kind = style.style == 3 ? Brush::kTwoColour : Brush::kColourTile;
+      brush.kind = style.style == BS_PATTERN ? Brush::kTwoColour : Brush::kColourTile;
       brush.color = swap_red_blue(image.text_color) & kRgb;
       brush.back = swap_red_blue(image.bk_color) & kRgb;
       brush.tile = style.pattern;
@@ -130,12 +130,12 @@ bool hatch_bit(int32_t hatch, int32_t x, int32_t y) {
   x &= 7;
   y &= 7;
   switch (hatch) {
-    case 0: return y == 0;
-    case 1: return x == 0;
-    case 2: return x == y;
-    case 3: return x + y == 7;
-    case 4: return x == 0 || y == 0;
-    case 5: return x == y || x + y == 7;
+    case HS_HORIZONTAL: return y == 0;
+    case HS_VERTICAL: return x == 0;
+    case HS_FDIAGONAL: return x == y;
+    case HS_BDIAGONAL: return x + y == 7;
+    case HS_CROSS: return x == 0 || y == 0;
+    case HS_DIAGCROSS: return x == y || x + y == 7;
     default: return false;
   }
 }
@@ -232,21 +232,21 @@ void DashWalker::skip(uint64_t steps) {
 Pen pen_of(const IMAGE& image, double scale) {
   Pen pen;
   const LINESTYLE& style = image.line_style;
-  const int32_t kind = style.style & 0xF;
-  pen.ends = style.style & kEndsMask;
-  pen.joins = style.style & kJoinsMask;
+  const int32_t kind = style.style & PS_STYLE_MASK;
+  pen.ends = style.style & PS_ENDCAP_MASK;
+  pen.joins = style.style & PS_JOIN_MASK;
   double width = std::max(1, style.thickness) * std::fabs(scale);
   width = width == width ? std::clamp(width, 1.0, 1.0e6) : 1.0;
   pen.width = static_cast<int32_t>(std::lround(width));
   pen.color = swap_red_blue(image.line_color) & kRgb;
   const uint32_t unit = static_cast<uint32_t>(pen.width);
   switch (kind) {
-    case 1: pen.dash = {kDashed, 2, unit}; break;
-    case 2: pen.dash = {kDotted, 2, unit}; break;
-    case 3: pen.dash = {kDashDot, 4, unit}; break;
-    case 4: pen.dash = {kDashDotDot, 6, unit}; break;
-    case 5: pen.visible = false; break;
-    case 7:
+    case PS_DASH: pen.dash = {kDashed, 2, unit}; break;
+    case PS_DOT: pen.dash = {kDotted, 2, unit}; break;
+    case PS_DASHDOT: pen.dash = {kDashDot, 4, unit}; break;
+    case PS_DASHDOTDOT: pen.dash = {kDashDotDot, 6, unit}; break;
+    case PS_NULL: pen.visible = false; break;
+    case PS_USERSTYLE:
       // A user pattern without entries leaves no pen at all.
       if (style.pattern == nullptr || style.count <= 0) {
         pen.visible = false;
@@ -254,7 +254,7 @@ Pen pen_of(const IMAGE& image, double scale) {
         pen.dash = {style.pattern, style.count, 1};
       }
       break;
-    default: break;
+    default: break;  // PS_SOLID, PS_INSIDEFRAME and unknown kinds: solid
   }
   return pen;
 }

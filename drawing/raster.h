@@ -11,20 +11,13 @@
 namespace raster {
 
 // The part of the image drawing may touch: the image intersected with its clip
-// rectangle. Inclusive; empty when left > right or top > bottom.
-struct ClipBox {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = -1;
-  int32_t bottom = -1;
-  bool empty() const { return left > right || top > bottom; }
-  bool contains(int64_t x, int64_t y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-};
+// rectangle, both corners included; empty when nothing may be touched.
+using ClipBox = PixelBox;
 
 ClipBox clip_box(const IMAGE& image);
 
 // Combines a pen or brush pixel word with the destination word by one of the
-// sixteen binary raster operations (1 black .. 13 copy .. 16 white). Unknown codes copy.
+// sixteen binary raster operations (ROP2_BLACK .. ROP2_WHITE). Unknown codes copy.
 uint32_t apply_rop(int32_t rop, uint32_t destination, uint32_t pen);
 
 // What paints the inside of a shape, built from the image's fill state at draw time.
@@ -81,19 +74,12 @@ class DashWalker {
 // The pen built from the image's line state at draw time.
 struct Pen {
   bool visible = true;
-  int32_t width = 1;  // device pixels
-  int32_t ends = 0;   // 0 round, 0x100 square, 0x200 flat
-  int32_t joins = 0;  // 0 round, 0x1000 bevel, 0x2000 mitre
+  int32_t width = 1;                // device pixels
+  int32_t ends = PS_ENDCAP_ROUND;   // PS_ENDCAP_ROUND, _SQUARE or _FLAT
+  int32_t joins = PS_JOIN_ROUND;    // PS_JOIN_ROUND, _BEVEL or _MITER
   DashPattern dash;
   uint32_t color = 0;  // pixel word
 };
-
-inline constexpr int32_t kEndsMask = 0xF00;
-inline constexpr int32_t kEndSquare = 0x100;
-inline constexpr int32_t kEndFlat = 0x200;
-inline constexpr int32_t kJoinsMask = 0xF000;
-inline constexpr int32_t kJoinBevel = 0x1000;
-inline constexpr int32_t kJoinMitre = 0x2000;
 
 // `scale` is the transform's linear scale applied to the thickness.
 Pen pen_of(const IMAGE& image, double scale);

@@ -74,9 +74,9 @@ struct WideStroke {
   // A piece of a segment from a to b, with an end of the pen's kind where the piece
   // ends rather than running into a join.
   void piece(PointF a, PointF b, bool end_at_a, bool end_at_b) const {
-    const int32_t ends = pen.ends & kEndsMask;
-    body(a, b, end_at_a && ends == kEndSquare, end_at_b && ends == kEndSquare);
-    if (ends != kEndSquare && ends != kEndFlat) {
+    const int32_t ends = pen.ends & PS_ENDCAP_MASK;
+    body(a, b, end_at_a && ends == PS_ENDCAP_SQUARE, end_at_b && ends == PS_ENDCAP_SQUARE);
+    if (ends != PS_ENDCAP_SQUARE && ends != PS_ENDCAP_FLAT) {
       if (end_at_a) coverage.add_disc(a, half);
       if (end_at_b) coverage.add_disc(b, half);
     }
@@ -90,8 +90,8 @@ struct WideStroke {
     const double u2x = (after.x - at.x) / l2, u2y = (after.y - at.y) / l2;
     const double cross = u1x * u2y - u1y * u2x;
     const double dot = u1x * u2x + u1y * u2y;
-    const int32_t joins = pen.joins & kJoinsMask;
-    if (joins != kJoinBevel && joins != kJoinMitre) {
+    const int32_t joins = pen.joins & PS_JOIN_MASK;
+    if (joins != PS_JOIN_BEVEL && joins != PS_JOIN_MITER) {
       if (std::fabs(cross) > 1e-12 || dot < 0) coverage.add_disc(at, half);
       return;
     }
@@ -104,7 +104,7 @@ struct WideStroke {
     const PointF p2 = {at.x + o2.x * half, at.y + o2.y * half};
     const double cos_between = o1.x * o2.x + o1.y * o2.y;
     const double ratio_squared = 2.0 / std::max(1e-12, 1.0 + cos_between);
-    if (joins == kJoinMitre && ratio_squared <= kMitreLimit * kMitreLimit) {
+    if (joins == PS_JOIN_MITER && ratio_squared <= kMitreLimit * kMitreLimit) {
       const double k = half / (1.0 + cos_between);
       const PointF tip = {at.x + (o1.x + o2.x) * k, at.y + (o1.y + o2.y) * k};
       const PointF quad[4] = {at, p1, tip, p2};
@@ -116,7 +116,7 @@ struct WideStroke {
   }
 
   void dot(PointF at) const {
-    if ((pen.joins & kJoinsMask) == 0 && (pen.ends & kEndsMask) != kEndSquare) {
+    if ((pen.joins & PS_JOIN_MASK) == PS_JOIN_ROUND && (pen.ends & PS_ENDCAP_MASK) != PS_ENDCAP_SQUARE) {
       coverage.add_disc(at, half);
       return;
     }

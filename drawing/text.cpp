@@ -11,17 +11,9 @@
 
 namespace {
 
-// The part of the target drawing may touch, inclusive.
-struct ClipBox {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-  bool empty() const { return left > right || top > bottom; }
-};
-
-ClipBox clip_box(const IMAGE& target) {
-  ClipBox box{0, 0, target.width - 1, target.height - 1};
+// The part of the target drawing may touch.
+PixelBox clip_box(const IMAGE& target) {
+  PixelBox box{0, 0, target.width - 1, target.height - 1};
   if (target.clip_on) {
     box.left = std::max(box.left, target.clip_left);
     box.top = std::max(box.top, target.clip_top);
@@ -33,7 +25,7 @@ ClipBox clip_box(const IMAGE& target) {
 
 // Fills width x height pixels from (x, y), kept inside the clip box. 64-bit edges so
 // texts placed far outside the image cannot overflow.
-void fill_box(IMAGE& target, const ClipBox& clip, int64_t x, int64_t y, int64_t width, int64_t height,
+void fill_box(IMAGE& target, const PixelBox& clip, int64_t x, int64_t y, int64_t width, int64_t height,
               uint32_t pixel) {
   const int64_t left = std::max<int64_t>(x, clip.left);
   const int64_t top = std::max<int64_t>(y, clip.top);
@@ -65,7 +57,7 @@ uint32_t blend(uint32_t under, uint32_t over, uint32_t alpha) {
   return out;
 }
 
-void put_glyph(IMAGE& target, const ClipBox& clip, int64_t x, int64_t y, const platform::GlyphMask& mask,
+void put_glyph(IMAGE& target, const PixelBox& clip, int64_t x, int64_t y, const platform::GlyphMask& mask,
                uint32_t pixel) {
   const int64_t first_row = std::max<int64_t>(0, clip.top - y);
   const int64_t last_row = std::min<int64_t>(mask.height - 1, clip.bottom - y);
@@ -90,7 +82,7 @@ void put_glyph(IMAGE& target, const ClipBox& clip, int64_t x, int64_t y, const p
 
 void draw_text_on_image(IMAGE& target, int32_t x, int32_t y, const char* text) {
   if (text == nullptr || target.pixels == nullptr) return;
-  const ClipBox clip = clip_box(target);
+  const PixelBox clip = clip_box(target);
   if (clip.empty()) return;
   const TextLine line = lay_out_text(target.font, std::string_view(text));
 

@@ -20,7 +20,9 @@ const std::u32string& to_utf32(std::string_view gbk) {
 
 }  // namespace
 
-bool font_is_antialiased(const FONTDESC& font) { return font.quality >= 4 && font.quality <= 6; }
+bool font_is_antialiased(const FONTDESC& font) {
+  return font.quality >= ANTIALIASED_QUALITY && font.quality <= CLEARTYPE_NATURAL_QUALITY;
+}
 
 TextLine lay_out_text(const FONTDESC& font, std::string_view gbk) {
   TextLine line;

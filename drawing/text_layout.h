@@ -23,8 +23,8 @@ struct TextLine {
   bool antialiased = false;
 };
 
-// Qualities 4 (antialiased), 5 and 6 (ClearType) draw with grey levels; every other
-// quality, the non-antialiased 3 of a reset included, draws plain pixels.
+// ANTIALIASED_QUALITY and the two ClearType qualities draw with grey levels; every
+// other quality, the NONANTIALIASED_QUALITY of a reset included, draws plain pixels.
 bool font_is_antialiased(const FONTDESC& font);
 
 // Each character takes the first face of the font that has it; characters no face

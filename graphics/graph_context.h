@@ -38,14 +38,12 @@ inline constexpr int32_t GFX_KEEP_CONSOLE = 1;
 inline constexpr int32_t GFX_NO_CLOSE_BOX = 2;
 inline constexpr int32_t GFX_NO_MINIMIZE_BOX = 4;
 
-// Plain copy raster operation of gfx_put_image.
-inline constexpr uint32_t SRCCOPY = 0x00CC0020;
-
 // The pixel buffer of `image`, or of the window's backing image for null.
 uint32_t* gfx_pixels(IMAGE* image);
 // An image makes it the target of the image device; null makes the window the target.
 void gfx_set_target(IMAGE* image);
-// Copies the whole of `image` to (x, y) of the current target.
+// Copies the whole of `image` to (x, y) of the current target: a plain copy, which
+// callers name SRCCOPY.
 void gfx_put_image(int32_t x, int32_t y, const IMAGE* image, uint32_t rop);
 
 // Opens the graphics window with a client area of exactly width x height on a thread

@@ -1,7 +1,9 @@
 #pragma once
 // GraphWnd: the graphics window. Its IMAGE part is the window's backing image, which
 // the main thread draws into under graph_lock; the window thread shows the parts
-// marked changed and turns mouse input into MOUSEMSG records in a bounded queue.
+// marked changed and turns mouse input into MOUSEMSG records in a bounded queue. The
+// window is titled after the executable, and its close box ends the process
+// (platform/this_process.h).
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -9,6 +11,7 @@
 #include "graphics/fixed_queue.h"
 #include "graphics/image.h"
 #include "graphics/mouse_msg.h"
+#include "platform/this_process.h"
 #include "platform/window.h"
 
 namespace Canvas {

@@ -12,7 +12,7 @@ LINESTYLE& LINESTYLE::operator=(const LINESTYLE& other) {
   style = other.style;
   thickness = other.thickness;
   free_pattern();
-  if ((other.style & 0xF) == 7 && other.pattern != nullptr && other.count > 0) {
+  if ((other.style & PS_STYLE_MASK) == PS_USERSTYLE && other.pattern != nullptr && other.count > 0) {
     pattern = new uint32_t[other.count];
     std::memcpy(pattern, other.pattern, sizeof(uint32_t) * other.count);
     count = other.count;
@@ -35,7 +35,7 @@ FILLSTYLE& FILLSTYLE::operator=(const FILLSTYLE& other) {
   if (this == &other) return *this;
   style = other.style;
   hatch = other.hatch;
-  if ((other.style == 3 || other.style == 5) && other.pattern != nullptr) {
+  if ((other.style == BS_PATTERN || other.style == BS_DIBPATTERN) && other.pattern != nullptr) {
     if (pattern == nullptr) pattern = new IMAGE();
     *pattern = *other.pattern;
   } else {
@@ -77,12 +77,12 @@ void IMAGE::reset_state() {
   bk_color = 0x000000;
   const float identity[6] = {1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
   std::copy(identity, identity + 6, transform);
-  line_style.style = 0;
+  line_style.style = PS_SOLID;
   line_style.thickness = 1;
   line_style.free_pattern();
   fill_color = 0xFFFFFF;
-  fill_style.style = 0;
-  fill_style.hatch = 0;
+  fill_style.style = BS_SOLID;
+  fill_style.hatch = HS_HORIZONTAL;
   fill_style.free_pattern();
   bk_mode = BK_OPAQUE;
   rop = ROP2_COPY;

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphics/drawing_styles.h"
+
 using COLORREF = uint32_t;
 
 // Exchanges the lowest and the third byte; green stays. Turns a COLORREF into a
@@ -19,10 +21,21 @@ constexpr uint32_t swap_red_blue(uint32_t v) {
 
 class IMAGE;
 
-// Line style: style word (kind in the low four bits, end and join bits above),
+// A rectangle of pixels with both corners included: columns left..right, rows
+// top..bottom; empty when left > right or top > bottom.
+struct PixelBox {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = -1;
+  int32_t bottom = -1;
+  constexpr bool empty() const { return left > right || top > bottom; }
+  constexpr bool contains(int64_t x, int64_t y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+};
+
+// Line style: style word (PS_ kind in the low four bits, end and join bits above),
 // thickness in pixels and an optional user dash pattern the style owns.
 struct LINESTYLE {
-  int32_t style = 0;
+  int32_t style = PS_SOLID;
   int32_t thickness = 1;
   uint32_t* pattern = nullptr;
   int32_t count = 0;
@@ -34,11 +47,11 @@ struct LINESTYLE {
   void free_pattern();
 };
 
-// Fill style: type (0 solid, 1 hollow, 2 hatched, 3 two-colour pattern, 5 colour
-// pattern), hatch kind and an optional pattern image the style owns.
+// Fill style: type (BS_SOLID, BS_NULL, BS_HATCHED, BS_PATTERN, BS_DIBPATTERN), hatch
+// kind (HS_) and an optional pattern image the style owns.
 struct FILLSTYLE {
-  int32_t style = 0;
-  int32_t hatch = 0;
+  int32_t style = BS_SOLID;
+  int32_t hatch = HS_HORIZONTAL;
   IMAGE* pattern = nullptr;
 
   FILLSTYLE() = default;
@@ -61,16 +74,10 @@ struct FONTDESC {
   uint8_t char_set = 1;
   uint8_t out_precision = 0;
   uint8_t clip_precision = 0;
-  uint8_t quality = 3;  // non-antialiased
+  uint8_t quality = NONANTIALIASED_QUALITY;
   uint8_t pitch_and_family = 0;
   char face[32] = "System";
 };
-
-inline constexpr int32_t BK_TRANSPARENT = 1;
-inline constexpr int32_t BK_OPAQUE = 2;
-inline constexpr int32_t ROP2_COPY = 13;
-inline constexpr int32_t FILL_ALTERNATE = 1;
-inline constexpr int32_t FILL_WINDING = 2;
 
 class IMAGE {
  public:

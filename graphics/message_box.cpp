@@ -39,14 +39,14 @@ constexpr uint32_t key_return = 13;
 constexpr uint32_t key_escape = 27;
 constexpr uint32_t key_space = 32;
 
-void fill(IMAGE& image, const BoxPart& part, uint32_t pixel) {
+void fill(IMAGE& image, const PixelBox& part, uint32_t pixel) {
   for (int32_t y = std::max(part.top, 0); y <= std::min(part.bottom, image.height - 1); ++y) {
     uint32_t* row = image.pixels + static_cast<size_t>(y) * image.width;
     std::fill(row + std::max(part.left, 0), row + std::min(part.right, image.width - 1) + 1, pixel);
   }
 }
 
-void frame(IMAGE& image, const BoxPart& part, uint32_t pixel) {
+void frame(IMAGE& image, const PixelBox& part, uint32_t pixel) {
   fill(image, {part.left, part.top, part.right, part.top}, pixel);
   fill(image, {part.left, part.bottom, part.right, part.bottom}, pixel);
   fill(image, {part.left, part.top, part.left, part.bottom}, pixel);

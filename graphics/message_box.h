@@ -13,21 +13,12 @@
 // display to show a box on, the text goes to standard error instead.
 void gfx_message_box(const char* text, const char* caption);
 
-// A rectangle of the box's client area, both corners included.
-struct BoxPart {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = -1;
-  int32_t bottom = -1;
-  bool contains(int32_t x, int32_t y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-};
-
-// Where the parts of the drawn box lie, in its client area.
+// Where the parts of the drawn box lie, in its client area, both corners included.
 struct MessageBoxLayout {
   int32_t width = 0;
   int32_t height = 0;
-  BoxPart text;  // the text's cell
-  BoxPart button;
+  PixelBox text;  // the text's cell
+  PixelBox button;
 };
 
 FONTDESC message_box_font();

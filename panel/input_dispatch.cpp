@@ -4,7 +4,6 @@
 
 #include "app/editing_state.h"
 #include "app/snapshots.h"
-#include "drawing/gfx_drawing.h"
 #include "graphics/graph_context.h"
 #include "panel/colour_transform.h"
 #include "panel/live_regrowth.h"
@@ -16,53 +15,11 @@
 
 namespace {
 
-constexpr int32_t ROW_TOLERANCE = 0;
-constexpr int32_t ROW_BLOCK_SIZE = 1;
-constexpr int32_t ROW_DISTANCE = 2;
-constexpr int32_t ROW_REFERENCE = 3;
-constexpr int32_t ROW_SWATCHES = 4;
-constexpr int32_t ROW_TRANSFORM = 5;
-constexpr int32_t ROW_INCLUDE = 6;
-constexpr int32_t ROW_DELETE = 7;
-constexpr int32_t ROW_RANGE = 8;
-constexpr int32_t ROW_BACK = 9;
-constexpr int32_t ROW_FORWARD = 10;
-constexpr int32_t ROW_SAVE = 11;
-
-constexpr COLORREF FRAME_GREY = 0x808080;
-constexpr COLORREF FRAME_HOVER = 0xFF8000;
-constexpr int32_t FRAME_STYLE = 0x200;  // flat ends, round joins
-constexpr int32_t FRAME_THICKNESS = 5;
 constexpr int32_t WHEEL_NOTCH = 120;
-constexpr int32_t LARGEST_TOLERANCE = 255;
 
-// Strict on all four sides: a frame's own edge lines are no hit.
-int32_t row_under(int32_t x, int32_t y) {
-  for (int32_t i = 0; i < PANEL_ROW_COUNT; ++i) {
-    const PanelRow& r = panel_rows[i];
-    if (picture_width + r.left < x && x < picture_width + r.right && r.top < y && y < r.bottom) return i;
-  }
-  return -1;
-}
+int32_t row_under(int32_t x, int32_t y) { return panel_row_at(x - picture_width, y); }
 
-// Exactly the drawn 28 x 14 pixels of each swatch; the gaps between them are no hit.
-int32_t swatch_under(int32_t x, int32_t y) {
-  for (int32_t k = 0; k < SWATCH_COUNT; ++k) {
-    const int32_t c = k % 5;
-    const int32_t r = k / 5;
-    if (picture_width + 26 + 30 * c < x && x < picture_width + 55 + 30 * c && 328 + 16 * r < y &&
-        y < 343 + 16 * r)
-      return k;
-  }
-  return -1;
-}
-
-void frame_row(int32_t row, COLORREF color) {
-  const PanelRow& r = panel_rows[row];
-  gfx_set_line_color(color);
-  gfx_set_line_style(FRAME_STYLE, FRAME_THICKNESS, nullptr, 0);
-  gfx_frame_rect(picture_width + r.left, r.top, picture_width + r.right, r.bottom);
-}
+int32_t swatch_under(int32_t x, int32_t y) { return panel_swatch_at(x - picture_width, y); }
 
 // Include form 1 outlines only the boundary, form 0 every selected block.
 void draw_outline_in_form(int32_t include_form) {
@@ -296,7 +253,7 @@ void act_on_message(const MOUSEMSG& msg) {
   const int32_t row = row_under(msg.x, msg.y);
 
   if (hover_row != -1 && row != hover_row) {
-    frame_row(hover_row, FRAME_GREY);
+    draw_row_frame(hover_row, false);
     hover_row = -1;
   }
   draw_history_buttons();
@@ -304,7 +261,7 @@ void act_on_message(const MOUSEMSG& msg) {
 
   if (row != hover_row) {
     hover_row = row;
-    frame_row(row, FRAME_HOVER);
+    draw_row_frame(row, true);
   }
 
   const int32_t steps = msg.wheel_delta / WHEEL_NOTCH;

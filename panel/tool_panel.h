@@ -10,3 +10,6 @@ void draw_fill_sample();
 void draw_value_box(int32_t row, const char* text);
 void draw_row_value(int32_t row);
 void draw_history_buttons();
+// A row's frame in the normal grey, or in the hover blue; sets the line colour and
+// style for it.
+void draw_row_frame(int32_t row, bool hovered);

@@ -1,8 +1,12 @@
 #pragma once
-// The native graphics windows: created, shown and served on the window thread, one
-// thread for every window open at a time (the editing window and a message box over
-// it). Each window reports pointer input, keys and the close box to its host and asks
-// the host for the pixels to show; all host calls come from the window thread.
+// The native graphics windows: each created, shown and served on a window thread of
+// the backend's. Each window reports pointer input, keys and the close box to its
+// host and asks the host for the pixels to show; all host calls come from the thread
+// that serves the window.
+//
+// Backends (their models and gaps stand at the top of their files):
+//   window_sdl.cpp    one shared thread serves every window;
+//   window_win32.cpp  one thread per window, and `dialog` and `owner` are ignored.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -26,7 +30,8 @@ struct PointerEvent {
   int32_t wheel_notches = 0;
 };
 
-// A rectangle of the client area; right and bottom exclusive.
+// A rectangle of the client area, right and bottom exclusive (the drawing layer's
+// boxes include both corners).
 struct PixelRect {
   int32_t left = 0;
   int32_t top = 0;
@@ -74,7 +79,8 @@ struct WindowOptions {
   std::string title;
   bool close_box = true;
   // A dialog: centred on the screen, kept above `owner` (when that is open) and given
-  // the keyboard focus.
+  // the keyboard focus. The Win32 backend ignores both: there the message box, the
+  // one dialog, is the system's own.
   bool dialog = false;
   const NativeWindow* owner = nullptr;
 };
@@ -86,14 +92,14 @@ class NativeWindow {
   NativeWindow(const NativeWindow&) = delete;
   NativeWindow& operator=(const NativeWindow&) = delete;
 
-  // Has the window thread (started with the first open window) make a window whose
-  // client area is exactly the requested size, show it and serve it. Returns once the
-  // window is shown, false when none could be made. An open window is closed first.
+  // Has a window thread make a window whose client area is exactly the requested
+  // size, show it and serve it. Returns once the window is shown, false when none
+  // could be made. An open window is closed first.
   bool open(const WindowOptions& options, WindowHost* host);
-  // Hides and destroys the window; the window thread ends with the last window.
+  // Hides and destroys the window; its window thread ends when it serves no other.
   void close();
   bool is_open() const;
-  // Asks the window thread to show what the host has to show; requests made before
+  // Asks the window's thread to show what the host has to show; requests made before
   // the thread gets to it are served together.
   void request_present();
   void set_title(const std::string& utf8);
@@ -105,12 +111,5 @@ class NativeWindow {
  private:
   std::unique_ptr<Impl> impl_;
 };
-
-// The running executable's file name without its folder and extension.
-std::string executable_title();
-
-// Ends the process at once with `status`: standard streams are flushed and the
-// terminal restored, but no destructors run under the other threads' feet.
-[[noreturn]] void end_process_now(int status);
 
 }  // namespace platform

@@ -1,10 +1,17 @@
-// The graphics windows on SDL2, software presentation through each window's surface.
-// SDL's video subsystem is started, used and stopped on the window thread alone, which
-// serves every open window; other threads only leave requests and push the wake-up
-// event, which SDL allows from any thread.
+// The graphics windows on SDL2 (Linux).
+//
+// Model: one window thread, shared. It starts SDL's video subsystem with the first
+// window, makes, serves and destroys every open window (the editing window and a
+// message box over it alike) and stops SDL when the last one is gone. Other threads
+// only leave requests and push the wake-up event, which SDL allows from any thread.
+// Frames are shown in software, through each window's surface.
+//
+// Gaps: a window without a close box still shows one (SDL cannot take it away); its
+// close requests are ignored. A dialog is centred, raised and given the keyboard,
+// but kept above its owner only where SDL can make it modal (X11). Since one thread
+// serves all windows, a host that blocks in a call stalls every window.
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -12,13 +19,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
 
-#include "platform/console.h"
 #include "platform/window.h"
+#include "platform/window_sdl.h"
 
 namespace platform {
 
@@ -145,27 +151,11 @@ class WindowThread {
 }  // namespace
 
 void WindowThread::note_system_event(const SDL_SysWMmsg& msg) {
-#if defined(SDL_VIDEO_DRIVER_X11)
-  if (msg.subsystem != SDL_SYSWM_X11) return;
-  const XEvent& x = msg.msg.x11.event;
-  unsigned int state;
-  switch (x.type) {
-    case ButtonPress:
-    case ButtonRelease:
-      state = x.xbutton.state;
-      break;
-    case MotionNotify:
-      state = x.xmotion.state;
-      break;
-    default:
-      return;
-  }
+  bool ctrl = false, shift = false;
+  if (!sdl::pointer_keys(msg, ctrl, shift)) return;
   event_keys_known_ = true;
-  event_ctrl_ = (state & ControlMask) != 0;
-  event_shift_ = (state & ShiftMask) != 0;
-#else
-  (void)msg;
-#endif
+  event_ctrl_ = ctrl;
+  event_shift_ = shift;
 }
 
 // The system's report of a pointer event comes just before SDL's own event for it.
@@ -189,86 +179,10 @@ void WindowThread::wake_locked() {
 }
 
 void WindowThread::present(Impl& target) {
-  SDL_Window* const window = target.window;
-  WindowHost* const host = target.host;
   const bool whole = target.whole_present;
   target.whole_present = false;
-  std::vector<uint32_t>& staging = staging_;
-  SDL_Surface* surface = SDL_GetWindowSurface(window);
-  if (surface == nullptr) return;
-  const int32_t width = surface->w;
-  const int32_t height = surface->h;
-  PixelRect rect;
-  if (surface->format->format == SDL_PIXELFORMAT_RGB888 || surface->format->format == SDL_PIXELFORMAT_ARGB8888) {
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-    rect = host->fill_frame(static_cast<uint32_t*>(surface->pixels), surface->pitch / 4, width, height, whole);
-    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  } else {
-    staging.resize(static_cast<size_t>(width) * height);
-    rect = host->fill_frame(staging.data(), width, width, height, whole);
-    if (!rect.empty()) {
-      if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-      auto* target = static_cast<uint8_t*>(surface->pixels) + rect.top * surface->pitch +
-                     rect.left * surface->format->BytesPerPixel;
-      SDL_ConvertPixels(rect.right - rect.left, rect.bottom - rect.top, SDL_PIXELFORMAT_RGB888,
-                        staging.data() + static_cast<size_t>(rect.top) * width + rect.left, width * 4,
-                        surface->format->format, target, surface->pitch);
-      if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-    }
-  }
-  if (!rect.empty()) {
-    const SDL_Rect shown{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-    SDL_UpdateWindowSurfaceRects(window, &shown, 1);
-  }
-  host->on_presented();
+  sdl::present_frame(target.window, *target.host, whole, staging_);
 }
-
-namespace {
-
-// SDL names the ASCII keys by their character (Delete is 127); the rest carry their
-// scan code above bit 30. The keypad's plus and minus count as the main ones.
-uint32_t key_code(SDL_Keycode key) {
-  const auto code = static_cast<uint32_t>(key);
-  if (code < 0x80) return code;
-  if (key == SDLK_KP_PLUS) return '+';
-  if (key == SDLK_KP_MINUS) return '-';
-  return KEY_OTHER + (code & 0xFFFFu);
-}
-
-bool is_modifier_key(SDL_Keycode key) {
-  switch (key) {
-    case SDLK_LCTRL:
-    case SDLK_RCTRL:
-    case SDLK_LSHIFT:
-    case SDLK_RSHIFT:
-    case SDLK_LALT:
-    case SDLK_RALT:
-    case SDLK_LGUI:
-    case SDLK_RGUI:
-    case SDLK_CAPSLOCK:
-    case SDLK_NUMLOCKCLEAR:
-    case SDLK_SCROLLLOCK:
-    case SDLK_MODE:
-      return true;
-    default:
-      return false;
-  }
-}
-
-uint8_t button_number(uint8_t sdl_button) {
-  switch (sdl_button) {
-    case SDL_BUTTON_LEFT:
-      return 1;
-    case SDL_BUTTON_MIDDLE:
-      return 2;
-    case SDL_BUTTON_RIGHT:
-      return 3;
-    default:
-      return 0;
-  }
-}
-
-}  // namespace
 
 Impl* WindowThread::window_of(uint32_t id) const {
   for (Impl* window : served_) {
@@ -296,7 +210,7 @@ void WindowThread::handle(const SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       target = window_of(event.button.windowID);
-      pointer.button = button_number(event.button.button);
+      pointer.button = sdl::button_number(event.button.button);
       if (target == nullptr || pointer.button == 0) break;
       pointer.kind = event.type == SDL_MOUSEBUTTONDOWN ? PointerEvent::Kind::press : PointerEvent::Kind::release;
       pointer.clicks = event.button.clicks;
@@ -321,11 +235,11 @@ void WindowThread::handle(const SDL_Event& event) {
     case SDL_KEYDOWN: {
       target = window_of(event.key.windowID);
       const SDL_Keycode key = event.key.keysym.sym;
-      if (target == nullptr || is_modifier_key(key)) break;
+      if (target == nullptr || sdl::is_modifier_key(key)) break;
       // Ctrl+C is the terminal's interrupt, not a key.
       if (key == SDLK_c && (event.key.keysym.mod & KMOD_CTRL) != 0) break;
       KeyEvent pressed;
-      pressed.code = key_code(key);
+      pressed.code = sdl::key_code(key);
       pressed.ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
       pressed.shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
       target->host->on_key(pressed);
@@ -580,20 +494,6 @@ void NativeWindow::set_client_size(int32_t width, int32_t height) {
   impl_->new_height = height;
   impl_->size_changed = true;
   thread.wake_locked();
-}
-
-std::string executable_title() {
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error || path.empty()) return "Tessary";
-  const std::string stem = path.stem().string();
-  return stem.empty() ? "Tessary" : stem;
-}
-
-void end_process_now(int status) {
-  restore_terminal();
-  std::fflush(nullptr);
-  _exit(status);
 }
 
 }  // namespace platform

@@ -1,8 +1,16 @@
-// The graphics window on Win32: a window of class "CanvasWnd" created and served by
-// a message loop on its own thread, shown from a 32-bit top-down DIB section that
-// the host fills. Other threads only post messages to the window, never send them,
-// so a thread that holds the host's drawing lock can never wait for a window thread
-// that waits for the same lock to paint.
+// The graphics windows on Win32 (Windows).
+//
+// Model: one thread per window. Each open window has a thread of its own that makes
+// a window of class "CanvasWnd", runs its message loop and shows it from a 32-bit
+// top-down DIB section that the host fills; the thread ends with its window. Other
+// threads only post messages to the window, never send them, so a thread that holds
+// the host's drawing lock can never wait for a window thread that waits for the same
+// lock to paint. A window takes the place of a console that shows
+// (window_console_win32.cpp).
+//
+// Gaps: `dialog` and `owner` are ignored: every window opens where the console was
+// (or where the system puts it) and none is kept above another. The program's one
+// dialog, the message box, is the system's own here, so nothing asks for them.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -18,6 +26,7 @@
 #include "platform/virtual_keys.h"
 #include "platform/win32_text.h"
 #include "platform/window.h"
+#include "platform/window_win32.h"
 
 namespace platform {
 namespace {
@@ -33,59 +42,11 @@ constexpr int WHEEL_NOTCH = 120;
 constexpr WORD STANDARD_APPLICATION_ICON = 32512;
 constexpr WORD STANDARD_ARROW_CURSOR = 32512;
 
-// The console window while the graphics window stands in its place, and where that
-// window last was, so the console comes back there when the window goes, also when
-// the process ends from the close box.
-struct ConsolePlace {
-  std::mutex mutex;
-  HWND console = nullptr;
-  HWND window = nullptr;
-  POINT last_place{};
-};
-
-ConsolePlace& console_place() {
-  static ConsolePlace place;
-  return place;
-}
-
-void note_window_place(HWND window) {
-  ConsolePlace& place = console_place();
-  std::lock_guard lock(place.mutex);
-  RECT rect;
-  if (place.console != nullptr && place.window == window && GetWindowRect(window, &rect)) {
-    place.last_place = {rect.left, rect.top};
-  }
-}
-
-// Puts a console hidden for the window back, at the window's last top-left corner.
-void bring_console_back() {
-  ConsolePlace& place = console_place();
-  std::lock_guard lock(place.mutex);
-  if (place.console == nullptr) return;
-  SetWindowPos(place.console, HWND_TOP, place.last_place.x, place.last_place.y, 0, 0, SWP_NOSIZE);
-  ShowWindow(place.console, SW_SHOW);
-  place.console = nullptr;
-  place.window = nullptr;
-}
-
 // Outer size of a window whose client area is width x height.
 SIZE outer_size(int32_t width, int32_t height) {
   RECT rect{0, 0, width, height};
   AdjustWindowRectEx(&rect, WINDOW_STYLE, FALSE, 0);
   return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
-std::wstring module_path() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 uint8_t button_of(UINT message) {
@@ -397,20 +358,9 @@ void NativeWindow::Impl::thread_main() {
   const bool registered = RegisterClassExW(&window_class) != 0;
 
   // The window takes the place of a console that shows, which hides meanwhile.
-  // (A console that does not show, such as a terminal's pseudo console, stays as it is.)
-  HWND console = GetConsoleWindow();
-  // The console's Ctrl+C would end the process under the window's feet.
-  if (console != nullptr) SetConsoleCtrlHandler(nullptr, TRUE);
-  if (console != nullptr && !IsWindowVisible(console)) console = nullptr;
   int x = CW_USEDEFAULT;
   int y = CW_USEDEFAULT;
-  RECT console_rect;
-  if (console != nullptr && GetWindowRect(console, &console_rect)) {
-    x = std::max(0L, console_rect.left);
-    y = std::max(0L, console_rect.top);
-  } else {
-    console = nullptr;
-  }
+  const HWND console = console_to_stand_in_for(x, y);
 
   const SIZE outer = outer_size(options.width, options.height);
   const bool framed = make_frame(options.width, options.height);
@@ -426,14 +376,7 @@ void NativeWindow::Impl::thread_main() {
     }
     if (!options.close_box) EnableMenuItem(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
     hwnd.store(window);
-    if (console != nullptr) {
-      ConsolePlace& place = console_place();
-      std::lock_guard lock(place.mutex);
-      place.console = console;
-      place.window = window;
-      place.last_place = {x, y};
-      ShowWindow(console, SW_HIDE);
-    }
+    if (console != nullptr) hide_console_for(console, window, x, y);
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
   } else {
@@ -525,25 +468,6 @@ void NativeWindow::set_client_size(int32_t width, int32_t height) {
   }
   const HWND window = impl_->hwnd.load();
   if (window != nullptr) PostMessageW(window, MSG_SIZE, 0, 0);
-}
-
-std::string executable_title() {
-  const std::wstring path = module_path();
-  const size_t slash = path.find_last_of(L"\\/");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.find_last_of(L'.');
-  if (dot != std::wstring::npos && dot > 0) name.resize(dot);
-  return name.empty() ? "Tessary" : from_wide(name);
-}
-
-void end_process_now(int status) {
-  restore_terminal();
-  bring_console_back();
-  std::fflush(nullptr);
-  // Ending at once: no static destructor or runtime clean-up runs while other
-  // threads stand halfway in the program's state.
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
-  ExitProcess(static_cast<UINT>(status));
 }
 
 }  // namespace platform

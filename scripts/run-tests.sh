@@ -34,6 +34,13 @@ thread_tests=$(cd "$here/tests" && for f in */*queue*_test.cpp */*window*_test.c
 cmake --build "$here/build-tsan" -j "$jobs" --target $thread_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$here/build-tsan" --output-on-failure -L threads -j "$jobs"
 
+# The selection engine's portable paths alone, held against the plain rules: only the
+# differential test is built there.
+cmake -S "$here" -B "$here/build-portable" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARY_PORTABLE_ONLY=ON \
+  -DTESSARY_BENCH=OFF >/dev/null
+cmake --build "$here/build-portable" -j "$jobs" --target selection_pipeline_differential_test
+"$here/build-portable/tests/selection_pipeline_differential_test"
+
 # The fuzz targets need clang, which `install-deps.sh --test` installs; without it this fails.
 fuzz_seconds=${FUZZ_SECONDS:-60}
 for target in picture_decode_fuzz snapshot_fuzz bmp_roundtrip_fuzz; do

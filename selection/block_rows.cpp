@@ -3,9 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
-#include <emmintrin.h>
-#endif
+#include "selection/sse2_paths.h"
 
 namespace {
 
@@ -17,18 +15,11 @@ uint64_t pack_eight(uint64_t bytes) {
   return ((nonzero >> 7) * 0x0102040810204080ull) >> 56;
 }
 
-
+// Up to 64 bytes to bits; with SSE2 paths the whole sixteens are packed there first.
 uint64_t pack_word(const uint8_t* bytes, int32_t count) {
   uint64_t word = 0;
   int32_t i = 0;
-#if defined(__SSE2__) && !defined(TESSARY_NO_SIMD)
-  const __m128i zero = _mm_setzero_si128();
-  for (; i + 16 <= count; i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-    const uint32_t zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
-    word |= static_cast<uint64_t>(~zeros & 0xFFFFu) << i;
-  }
-#endif
+  if constexpr (sse2_paths) i = pack_sixteens_sse2(bytes, count, word);
   for (; i + 8 <= count; i += 8) {
     uint64_t v;
     std::memcpy(&v, bytes + i, 8);

@@ -47,7 +47,7 @@ struct Covered {
 }  // namespace
 
 void draw_outline(const BlockPos* list, int32_t count, const int32_t* edges) {
-  gfx_set_line_style(3, 1, nullptr, 0);
+  gfx_set_line_style(PS_DASHDOT, 1, nullptr, 0);
   gfx_set_line_color(swatch_colors[settings.outline_color_index]);
   const int32_t block_size = std::max(current_block_size(), 1);
   const int32_t t = picture_top;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/graphics/pixel_compare.h"
 #include "app/texts.h"
 #include "e2e_support.h"
 #include "graphics/message_box.h"
@@ -126,11 +127,6 @@ TEST(FullSizeCutOut, TwelveMegapixelSceneSavesAtItsOwnSizeWithItsOwnEdges) {
   ASSERT_TRUE(s.wait_change(before, s.picture_rect()).has_value());
   ASSERT_NO_FATAL_FAILURE(cut_out_the_sky(s, seconds, captions));
   ASSERT_NO_FATAL_FAILURE(expect_cut_out(s, "scene_2", scene, 1, colour_step(0)));
-}
-
-std::vector<uint8_t> bytes_of(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 // A photo stored on its side, as cameras and phones store it, comes out upright at its

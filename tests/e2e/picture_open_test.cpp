@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/graphics/pixel_compare.h"
 #include "../graphics/heif_writers.h"
 #include "../graphics/large_pictures.h"
 #include "../graphics/picture_writers.h"
@@ -53,11 +54,6 @@ std::vector<uint8_t> layered_size_bomb() {
   std::vector<uint8_t> b = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0xEA, 0x60, 0, 0, 0xEA, 0x60, 0, 8, 0, 3};
   b.resize(58, 0);
   return b;
-}
-
-std::vector<uint8_t> bytes_of(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 // Shading with cells over it: a tile out of place or a turn shows at once.
@@ -216,13 +212,6 @@ TEST(LargePhoto, A48MpPhoneHeicOpensFittedWithinTheMemoryBound) {
   EXPECT_GT(corner & 0xFF, 200u) << std::hex << corner;
 }
 
-int channel_distance(uint32_t a, uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift <= 16; shift += 8)
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return worst;
-}
-
 TEST(PictureColours, ACmykJpegShowsTheColoursImageMagickShows) {
   Session s;
   // Four cells of ink, stored inverted as Adobe's writers do.
@@ -249,7 +238,7 @@ TEST(PictureColours, ACmykJpegShowsTheColoursImageMagickShows) {
     const size_t at = (static_cast<size_t>(y) * 64 + x) * 3;
     const uint32_t expected = rgb(rgb_bytes[at], rgb_bytes[at + 1], rgb_bytes[at + 2]);
     const uint32_t got = shown.at(x, s.picture_top() + y);
-    EXPECT_LE(channel_distance(got, expected), 4) << x << "," << y << std::hex << " shown " << got << " expected "
+    EXPECT_LE(colour_distance(got, expected), 4) << x << "," << y << std::hex << " shown " << got << " expected "
                                                   << expected;
   }
 }
@@ -277,7 +266,7 @@ TEST(PictureColours, AnExifRotatedJpegShowsUpright) {
   for (int c = 0; c < 6; ++c) {
     const int x = (c % 2) * 16 + 8;
     const int y = (c / 2) * 16 + 8;
-    EXPECT_LE(channel_distance(shown.at(x, s.picture_top() + y), upright[c]), 8) << "cell " << c;
+    EXPECT_LE(colour_distance(shown.at(x, s.picture_top() + y), upright[c]), 8) << "cell " << c;
   }
 }
 
@@ -324,7 +313,7 @@ TEST(PictureColours, HeicAndAvifShowLibheifsColoursAndTheContainersTurn) {
     int worst = 0;
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x)
-        worst = std::max(worst, channel_distance(shown.at(x, s.picture_top() + y), expected[size_t(y) * width + x] & 0xFFFFFF));
+        worst = std::max(worst, colour_distance(shown.at(x, s.picture_top() + y), expected[size_t(y) * width + x] & 0xFFFFFF));
     EXPECT_LE(worst, 3);
     if (c.orientation == 6) {
       // Turned a quarter clockwise: the stored bottom-left corner (much green) is now

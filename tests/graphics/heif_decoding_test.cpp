@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "pixel_compare.h"
 #include "graphics/exif_orientation.h"
 #include "graphics/picture_decoding.h"
 #include "heif_writers.h"
@@ -20,18 +21,6 @@ namespace fs = std::filesystem;
 using namespace heif_writers;
 
 namespace {
-
-std::vector<uint8_t> bytes_of(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-int channel_distance(uint32_t a, uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift <= 24; shift += 8)
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return worst;
-}
 
 // Six flat 16 x 16 cells, three over two: no symmetry, so any turn or mirror shows.
 constexpr uint32_t cells[6] = {0xE01010, 0x10E010, 0x1010E0, 0xF0F0F0, 0x101010, 0xE0E010};

@@ -1,5 +1,6 @@
 // Streamed decoding: the averaging against a plain reference, the header size reader,
 // EXIF orientation, CMYK colours, DCT scaling and malformed files refused.
+#include "pixel_compare.h"
 #include "graphics/picture_decoding.h"
 
 #include <SDL.h>
@@ -29,18 +30,6 @@ namespace fs = std::filesystem;
 using namespace picture_writers;
 
 namespace {
-
-std::vector<uint8_t> bytes_of(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-int channel_distance(uint32_t a, uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift <= 24; shift += 8)
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return worst;
-}
 
 class PictureDecoding : public ::testing::Test {
  protected:

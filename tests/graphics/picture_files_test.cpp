@@ -1,3 +1,4 @@
+#include "pixel_compare.h"
 #include "graphics/picture_files.h"
 
 #include <gtest/gtest.h>
@@ -41,11 +42,6 @@ std::vector<uint32_t> pixels_of(const IMAGE& image) {
   return std::vector<uint32_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height);
 }
 
-std::vector<uint8_t> bytes_of(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 void write_bytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
   std::ofstream out(file, std::ios::binary);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -53,13 +49,6 @@ void write_bytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
 
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
-}
-
-int channel_distance(uint32_t a, uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift <= 16; shift += 8)
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
-  return worst;
 }
 
 // Runs ImageMagick's convert with `arguments` (each already in double quotes where
@@ -198,7 +187,7 @@ TEST_F(PictureFiles, JpegLoadsAtItsNaturalSize) {
   ASSERT_EQ(loaded.image_width(), 64);
   ASSERT_EQ(loaded.image_height(), 48);
   for (auto [x, y] : {std::pair{8, 8}, {56, 8}, {8, 40}, {56, 40}})
-    EXPECT_LE(channel_distance(loaded.pixels[y * 64 + x], source.pixels[y * 64 + x]), 12) << x << "," << y;
+    EXPECT_LE(colour_distance(loaded.pixels[y * 64 + x], source.pixels[y * 64 + x]), 12) << x << "," << y;
 }
 
 TEST_F(PictureFiles, UnreadableFilesLeaveTheImageUnchanged) {
@@ -341,7 +330,7 @@ TEST_F(PictureFiles, LargePictureLoadsWholeThenScaledDown) {
         ASSERT_EQ(v, 0x00FF00u) << x << "," << y;
       } else if (x > 512) {
         // Each footprint is a little under 2 x 2 source pixels of the checker.
-        ASSERT_LE(channel_distance(v, 0x808080), 8) << x << "," << y;
+        ASSERT_LE(colour_distance(v, 0x808080), 8) << x << "," << y;
         ASSERT_TRUE((v & 0xFF) == ((v >> 8) & 0xFF) && (v & 0xFF) == (v >> 16)) << std::hex << v;
       }
     }
@@ -358,7 +347,7 @@ TEST_F(PictureFiles, TransparentPixelsKeepWhatIsBelow) {
   std::fill_n(image.pixels, 3, 0x00FF00u);
   gfx_load_picture(&image, file.c_str(), 0, 0, false);
   EXPECT_EQ(image.pixels[0], 0xFF0000u);
-  EXPECT_LE(channel_distance(image.pixels[1], 0x008080), 1) << std::hex << image.pixels[1];
+  EXPECT_LE(colour_distance(image.pixels[1], 0x008080), 1) << std::hex << image.pixels[1];
   EXPECT_EQ(image.pixels[2], 0x00FF00u);
 }
 

@@ -70,7 +70,7 @@ install_group "the fonts" fonts-wqy-microhei fonts-wqy-zenhei fonts-dejavu-core
 [ "$with_tests" = yes ] || exit 0
 
 install_group "the test and benchmark libraries" \
-  libgtest-dev libgmock-dev libbenchmark-dev libturbojpeg0-dev libheif-examples
+  libgtest-dev libgmock-dev libbenchmark-dev libheif-examples
 install_group "the fuzzers' compiler" clang-14 libclang-rt-14-dev
 install_group "the display and desktop tools the tests drive" \
   xvfb xauth x11-utils xdotool imagemagick xfonts-base \

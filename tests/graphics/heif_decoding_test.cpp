@@ -5,19 +5,17 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 
 #include "pixel_compare.h"
+#include "tests/app/temp_workdir.h"
 #include "graphics/exif_orientation.h"
 #include "graphics/picture_decoding.h"
 #include "heif_writers.h"
 #include "platform/picture_decode.h"
 
-namespace fs = std::filesystem;
 using namespace heif_writers;
 
 namespace {
@@ -30,24 +28,9 @@ void cell_row(int32_t y, std::vector<uint8_t>& row) {
     row[3 * x] = uint8_t(v >> 16), row[3 * x + 1] = uint8_t(v >> 8), row[3 * x + 2] = uint8_t(v);
   }
 }
-// Shading with cells over it, for grids: a tile out of place or turned shows.
-void grid_row(int32_t y, std::vector<uint8_t>& row) {
-  for (size_t x = 0; x < row.size() / 3; ++x) {
-    row[3 * x] = uint8_t(x * 2 + (y / 40) * 60);
-    row[3 * x + 1] = uint8_t(y * 3);
-    row[3 * x + 2] = uint8_t(((x / 50) + (y / 30)) % 2 ? 220 : 30);
-  }
-}
-
 class HeifDecoding : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device seed;
-    dir_ = fs::temp_directory_path() / ("tessary-heif-" + std::to_string(seed()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string path(const std::string& name) const { return (dir_.root() / name).string(); }
 
   // Decodes through the program's own entry at the natural size and compares it with
   // libheif's decoding: same size, every channel within `tolerance`.
@@ -75,7 +58,7 @@ class HeifDecoding : public ::testing::Test {
     EXPECT_LE(worst, tolerance);
     return picture;
   }
-  fs::path dir_;
+  TempWorkdir dir_;
 };
 
 // Both codecs at both depths are held to libheif's colours end to end; here every
@@ -138,7 +121,7 @@ TEST_F(HeifDecoding, GridsAndTheirTransformsShowAsLibheif) {
     grid.transforms = c.transforms;
     Options options;
     options.codec = c.codec, options.bits = c.bits;
-    ASSERT_TRUE(write_heif_grid(file, c.width, c.height, grid_row, grid, options));
+    ASSERT_TRUE(write_heif_grid(file, c.width, c.height, shaded_row, grid, options));
     expect_as_libheif(file, 1);
   }
 }
@@ -154,17 +137,17 @@ struct CountingSink final : platform::PictureSink {
 TEST_F(HeifDecoding, CraftedFilesAreRefusedFromTheirBoxesAlone) {
   Grid grid;
   grid.tile_width = grid.tile_height = 64;
-  ASSERT_TRUE(write_heif_grid(path("whole.heic"), 150, 100, grid_row, grid));
+  ASSERT_TRUE(write_heif_grid(path("whole.heic"), 150, 100, shaded_row, grid));
   const std::vector<uint8_t> whole = bytes_of(path("whole.heic"));
   Grid huge = grid;
   huge.declared_width = huge.declared_height = 65535;
-  ASSERT_TRUE(write_heif_grid(path("huge.heic"), 150, 100, grid_row, huge));
+  ASSERT_TRUE(write_heif_grid(path("huge.heic"), 150, 100, shaded_row, huge));
   Grid missing = grid;
   missing.missing_tiles = 1;
-  ASSERT_TRUE(write_heif_grid(path("missing.heic"), 150, 100, grid_row, missing));
+  ASSERT_TRUE(write_heif_grid(path("missing.heic"), 150, 100, shaded_row, missing));
   Grid overturned = grid;
   overturned.transforms = {clap_box(151, 100, 0, 0)};
-  ASSERT_TRUE(write_heif_grid(path("clap.heic"), 150, 100, grid_row, overturned));
+  ASSERT_TRUE(write_heif_grid(path("clap.heic"), 150, 100, shaded_row, overturned));
   std::vector<uint8_t> foreign = whole;
   for (size_t at = 8; at < 24; ++at) foreign[at] = 'x';  // brands of no still picture
   struct Case {

@@ -23,6 +23,10 @@ struct Options {
   int quality = 90;
 };
 
+// Shading with cells over it, as rows for the writers below: a tile out of place or
+// a turn shows at once.
+void shaded_row(int32_t y, std::vector<uint8_t>& row);
+
 // `rows` gives three bytes R, G, B per pixel; at 10 bits each value v is stored as
 // 4v + 2. False when libheif cannot encode or write it.
 bool write_heif(const std::string& path, int32_t width, int32_t height, const picture_writers::RowMaker& rows,

@@ -160,6 +160,14 @@ struct EncodedTile {
 
 }  // namespace
 
+void shaded_row(int32_t y, std::vector<uint8_t>& row) {
+  for (size_t x = 0; x < row.size() / 3; ++x) {
+    row[3 * x] = uint8_t(x + (y / 40) * 60);
+    row[3 * x + 1] = uint8_t(y * 2);
+    row[3 * x + 2] = uint8_t(((x / 50) + (y / 30)) % 2 ? 220 : 30);
+  }
+}
+
 bool write_heif(const std::string& path, int32_t width, int32_t height, const picture_writers::RowMaker& rows,
                 const Options& options) {
   const Rgb rgb = rows_of(width, height, rows, 0, height);

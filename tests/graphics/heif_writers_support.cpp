@@ -22,61 +22,34 @@ struct Rgb {
   const uint8_t* at(int32_t x, int32_t y) const { return &bytes[(static_cast<size_t>(y) * width + x) * 3]; }
 };
 
-// Full-range BT.601 planes, chroma halved across (and down, unless `tall_chroma`),
-// of the part (x0, y0, width, height) of `rgb`, its edge pixels repeated where the
-// part reaches past it. Debian 12's libheif asks the AV1 encoder for a profile that
-// has no 10-bit 4:2:0 and trips its assertion, so 10-bit AVIF is written 4:2:2.
-heif_image* yuv_image(const Rgb& rgb, int32_t x0, int32_t y0, int32_t width, int32_t height, int bits,
-                      bool tall_chroma) {
+// The part (x0, y0, width, height) of `rgb` as an RGB image, its edge pixels repeated
+// where the part reaches past it; libheif turns it into YCbCr for the encoder.
+heif_image* rgb_image(const Rgb& rgb, int32_t x0, int32_t y0, int32_t width, int32_t height, int bits) {
   heif_image* image = nullptr;
-  heif_image_create(width, height, heif_colorspace_YCbCr, tall_chroma ? heif_chroma_422 : heif_chroma_420, &image);
-  const int32_t cw = (width + 1) / 2, ch = tall_chroma ? height : (height + 1) / 2;
-  const int down = tall_chroma ? 1 : 2;
-  heif_image_add_plane(image, heif_channel_Y, width, height, bits);
-  heif_image_add_plane(image, heif_channel_Cb, cw, ch, bits);
-  heif_image_add_plane(image, heif_channel_Cr, cw, ch, bits);
-  const double scale = bits == 8 ? 1.0 : 4.0, lift = bits == 8 ? 0.0 : 2.0, top = bits == 8 ? 255 : 1023;
-  auto value = [&](int32_t x, int32_t y, int c) {
-    const uint8_t* p = rgb.at(std::min(x0 + x, rgb.width - 1), std::min(y0 + y, rgb.height - 1));
-    return p[c] * scale + lift;
-  };
-  int strides[3] = {0, 0, 0};
-  uint8_t* planes[3] = {heif_image_get_plane(image, heif_channel_Y, &strides[0]),
-                        heif_image_get_plane(image, heif_channel_Cb, &strides[1]),
-                        heif_image_get_plane(image, heif_channel_Cr, &strides[2])};
-  auto put = [&](heif_channel channel, int32_t x, int32_t y, double v) {
-    const int i = channel == heif_channel_Y ? 0 : channel == heif_channel_Cb ? 1 : 2;
-    uint8_t* plane = planes[i];
-    const int stride = strides[i];
-    const auto q = static_cast<uint32_t>(std::clamp(std::lround(v), 0L, static_cast<long>(top)));
-    if (bits == 8) plane[static_cast<size_t>(y) * stride + x] = static_cast<uint8_t>(q);
-    else reinterpret_cast<uint16_t*>(plane + static_cast<size_t>(y) * stride)[x] = static_cast<uint16_t>(q);
-  };
-  const double mid = bits == 8 ? 128 : 512;
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      put(heif_channel_Y, x, y, 0.299 * value(x, y, 0) + 0.587 * value(x, y, 1) + 0.114 * value(x, y, 2));
-  for (int32_t y = 0; y < ch; ++y) {
-    for (int32_t x = 0; x < cw; ++x) {
-      double r = 0, g = 0, b = 0;
-      const int samples = 2 * down;
-      for (int k = 0; k < samples; ++k) {
-        r += value(2 * x + k % 2, down * y + k / 2, 0) / samples;
-        g += value(2 * x + k % 2, down * y + k / 2, 1) / samples;
-        b += value(2 * x + k % 2, down * y + k / 2, 2) / samples;
+  heif_image_create(width, height, heif_colorspace_RGB,
+                    bits == 8 ? heif_chroma_interleaved_RGB : heif_chroma_interleaved_RRGGBB_LE, &image);
+  heif_image_add_plane(image, heif_channel_interleaved, width, height, bits);
+  int stride = 0;
+  uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+  for (int32_t y = 0; y < height; ++y) {
+    uint8_t* out = plane + static_cast<size_t>(y) * stride;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint8_t* p = rgb.at(std::min(x0 + x, rgb.width - 1), std::min(y0 + y, rgb.height - 1));
+      for (int c = 0; c < 3; ++c) {
+        if (bits == 8) {
+          out[3 * x + c] = p[c];
+        } else {
+          const int v = 4 * p[c] + 2;
+          out[6 * x + 2 * c] = static_cast<uint8_t>(v), out[6 * x + 2 * c + 1] = static_cast<uint8_t>(v >> 8);
+        }
       }
-      put(heif_channel_Cb, x, y, mid - 0.168736 * r - 0.331264 * g + 0.5 * b);
-      put(heif_channel_Cr, x, y, mid + 0.5 * r - 0.418688 * g - 0.081312 * b);
     }
   }
-  heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
-  nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
-  nclx->full_range_flag = 1;
-  heif_image_set_nclx_color_profile(image, nclx);
-  heif_nclx_color_profile_free(nclx);
   return image;
 }
 
+// Debian 12's libheif asks the AV1 encoder for a profile that has no 10-bit 4:2:0 and
+// trips its assertion, so 10-bit AVIF is written 4:2:2.
 bool tall_chroma(const Options& options) { return options.codec == Codec::av1 && options.bits > 8; }
 
 heif_error write_bytes(heif_context*, const void* data, size_t size, void* out) {
@@ -171,7 +144,7 @@ void shaded_row(int32_t y, std::vector<uint8_t>& row) {
 bool write_heif(const std::string& path, int32_t width, int32_t height, const picture_writers::RowMaker& rows,
                 const Options& options) {
   const Rgb rgb = rows_of(width, height, rows, 0, height);
-  heif_image* image = yuv_image(rgb, 0, 0, width, height, options.bits, tall_chroma(options));
+  heif_image* image = rgb_image(rgb, 0, 0, width, height, options.bits);
   const Bytes file = encode(image, options);
   heif_image_release(image);
   return save(path, file);
@@ -188,8 +161,7 @@ bool write_heif_grid(const std::string& path, int32_t width, int32_t height, con
   for (int32_t r = 0; r < tile_rows; ++r) {
     const Rgb band = rows_of(width, height, rows, r * grid.tile_height, grid.tile_height);
     for (int32_t c = 0; c < columns; ++c) {
-      heif_image* image =
-          yuv_image(band, c * grid.tile_width, 0, grid.tile_width, grid.tile_height, options.bits, tall_chroma(options));
+      heif_image* image = rgb_image(band, c * grid.tile_width, 0, grid.tile_width, grid.tile_height, options.bits);
       const Bytes file = encode(image, tile_options);
       heif_image_release(image);
       platform::heif::Picture encoded;

@@ -139,16 +139,22 @@ TEST(FullSizeCutOut, TwelveMegapixelSceneSavesAtItsOwnSizeWithItsOwnEdgesWhileIt
   ASSERT_NO_FATAL_FAILURE(cut_out_the_sky(s, seconds, captions));
   ASSERT_NO_FATAL_FAILURE(expect_cut_out(s, "scene_2", scene, 1, colour_step(0)));
 
-  // Without the dropped file as it was, the cut-out has the size shown, and the
-  // message says so.
-  fs::remove(s.work() / "scene.png");
-  Picture box;
-  EXPECT_EQ(s.save_and_confirm(&box), save_caption());
-  const Rgba shown_size = read_rgba_png(s.work() / "scene_3.png");
-  EXPECT_EQ(shown_size.width, SHOWN_WIDTH);
-  EXPECT_EQ(shown_size.height, SHOWN_HEIGHT);
-  EXPECT_TRUE(diff_pictures(painted_box(texts::msg_saved_shown_size_format, "scene_3.bmp"), box).same())
-      << "the box does not say the PNG has the size shown";
+  // Without the dropped file as it was, changed since (here only its time) or gone,
+  // the cut-out has the size shown, and the message says so.
+  const fs::path dropped = s.work() / "scene.png";
+  fs::last_write_time(dropped, fs::last_write_time(dropped) - std::chrono::hours(1));
+  for (const char* stem : {"scene_3", "scene_4"}) {
+    SCOPED_TRACE(stem);
+    Picture box;
+    EXPECT_EQ(s.save_and_confirm(&box), save_caption());
+    const Rgba shown_size = read_rgba_png(s.work() / (std::string(stem) + ".png"));
+    EXPECT_EQ(shown_size.width, SHOWN_WIDTH);
+    EXPECT_EQ(shown_size.height, SHOWN_HEIGHT);
+    const std::string bmp = std::string(stem) + ".bmp";
+    EXPECT_TRUE(diff_pictures(painted_box(texts::msg_saved_shown_size_format, bmp.c_str()), box).same())
+        << "the box does not say the PNG has the size shown";
+    fs::remove(dropped);
+  }
 }
 
 // A photo stored on its side, as cameras and phones store it, comes out upright at its

@@ -2,38 +2,16 @@
 
 #include <cstring>
 
+#include "platform/heif_box_writer.h"
+
 namespace platform::heif {
-namespace {
-
-struct Writer {
-  std::vector<uint8_t> out;
-  void u8(uint32_t v) { out.push_back(static_cast<uint8_t>(v)); }
-  void u16(uint32_t v) { u8(v >> 8), u8(v); }
-  void u32(uint32_t v) { u16(v >> 16), u16(v & 0xFFFF); }
-  void tag(const char* name) { out.insert(out.end(), name, name + 4); }
-  // Starts a box; `end` fills in its size once its contents are written.
-  size_t begin(const char* type, int full_box_version = -1) {
-    const size_t start = out.size();
-    u32(0);
-    tag(type);
-    if (full_box_version >= 0) u32(static_cast<uint32_t>(full_box_version) << 24);
-    return start;
-  }
-  void end(size_t start) {
-    const auto size = static_cast<uint32_t>(out.size() - start);
-    for (int i = 0; i < 4; ++i) out[start + i] = static_cast<uint8_t>(size >> (24 - 8 * i));
-  }
-};
-
-}  // namespace
-
 std::vector<uint8_t> tile_file(const uint8_t* bytes, Codec codec, const Tile& tile) {
   const char* item_type = codec == Codec::hevc ? "hvc1" : "av01";
   const char* brand = codec == Codec::hevc ? "heic" : "avif";
   size_t data_size = 0;
   for (const Span& s : tile.data) data_size += s.size;
 
-  Writer w;
+  BoxWriter w;
   size_t box = w.begin("ftyp");
   w.tag(brand), w.u32(0), w.tag("mif1"), w.tag(brand);
   w.end(box);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/heif_box_writer.h"
 #include "platform/heif_container.h"
 
 namespace heif_writers {
@@ -106,25 +107,16 @@ bool save(const std::string& path, const Bytes& bytes) {
   return static_cast<bool>(out);
 }
 
-// Box writing for the grid's container.
-struct Boxes {
-  Bytes out;
-  void u8(uint32_t v) { out.push_back(static_cast<uint8_t>(v)); }
-  void u16(uint32_t v) { u8(v >> 8), u8(v); }
-  void u32(uint32_t v) { u16(v >> 16), u16(v & 0xFFFF); }
-  void tag(const char* t) { out.insert(out.end(), t, t + 4); }
-  void bytes(const Bytes& b) { out.insert(out.end(), b.begin(), b.end()); }
-  size_t begin(const char* type, int version = -1, uint32_t flags = 0) {
-    const size_t at = out.size();
-    u32(0), tag(type);
-    if (version >= 0) u32((static_cast<uint32_t>(version) << 24) | flags);
-    return at;
-  }
-  void end(size_t at) { patch32(at, static_cast<uint32_t>(out.size() - at)); }
-  void patch32(size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-  }
-};
+using Boxes = platform::heif::BoxWriter;
+
+// A transform box whose contents are one byte.
+std::vector<uint8_t> one_byte_box(const char* type, int value) {
+  Boxes b;
+  const size_t at = b.begin(type);
+  b.u8(static_cast<uint32_t>(value));
+  b.end(at);
+  return b.out;
+}
 
 struct EncodedTile {
   Bytes data;
@@ -269,21 +261,9 @@ bool write_heif_grid(const std::string& path, int32_t width, int32_t height, con
   return save(path, b.out);
 }
 
-std::vector<uint8_t> irot_box(int quarter_turns_anticlockwise) {
-  Boxes b;
-  const size_t at = b.begin("irot");
-  b.u8(static_cast<uint32_t>(quarter_turns_anticlockwise));
-  b.end(at);
-  return b.out;
-}
+std::vector<uint8_t> irot_box(int quarter_turns_anticlockwise) { return one_byte_box("irot", quarter_turns_anticlockwise); }
 
-std::vector<uint8_t> imir_box(int mode) {
-  Boxes b;
-  const size_t at = b.begin("imir");
-  b.u8(static_cast<uint32_t>(mode));
-  b.end(at);
-  return b.out;
-}
+std::vector<uint8_t> imir_box(int mode) { return one_byte_box("imir", mode); }
 
 std::vector<uint8_t> clap_box(int32_t width, int32_t height, int32_t offset_x, int32_t offset_y) {
   Boxes b;
